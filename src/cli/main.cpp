@@ -1,0 +1,29 @@
+// quillane-cli: the editor's engine for scripts and batch work.
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+
+#include "cli/commands.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{"Quillane command-line tool: MPEG audio (MP3/MP2) inspection and lossless editing"};
+  app.set_version_flag("--version", std::string("quillane-cli ") + QUILLANE_VERSION_TEXT);
+  app.require_subcommand(1);
+
+  quillane::cli::CommandResult result;
+  quillane::cli::registerInfoCommand(app, result);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e);
+    return quillane::cli::kExitUsage;
+  }
+  return result.exitCode;
+}

@@ -1,0 +1,142 @@
+#include "stream/open_stream.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "settings/recent_files.h"
+#include "stream/vbr_tag.h"
+
+namespace quillane {
+namespace {
+
+constexpr int64_t kConstantScanBytes = 100000;  // a CBR file is measured over this much
+constexpr int64_t kVariableScanLimit = 2000000;  // a VBR file without Xing average, at most
+constexpr int64_t kVariableSampleJump = 50000;   // VBR is sampled ten frames at a time
+constexpr int kXingPlausibility = 1000;
+
+bool sameStream(const FrameHeader& a, const FrameHeader& b) {
+  return a.version == b.version && a.layer == b.layer && a.sampleRate == b.sampleRate;
+}
+
+// Takes the average frame size from a Xing tag at audioStart and steps over any
+// tag frame there. False when no audio frame follows the tag frame.
+bool readLeadingTag(AudioStream& stream) {
+  uint32_t frames = 0;
+  uint32_t bytes = 0;
+  const int length = readVbrTag(stream.sourceFile, stream.audioStart, frames, bytes);
+  if (length <= 0) return true;
+  stream.audioStart = findFrame(stream, stream.audioStart + length);
+  if (stream.audioStart < 0 || stream.audioStart >= stream.audioEnd) return false;
+  if (frames == 0) return true;
+
+  const int64_t measured = stream.audioEnd - stream.audioStart;
+  int64_t byteCount = bytes;
+  if (std::llabs(byteCount - measured) > kXingPlausibility) byteCount = measured;
+  const float average = static_cast<float>(byteCount) / static_cast<float>(frames);
+  // A frame count that gives no possible frame length is damage, not an average.
+  if (average < kMinFrameSize || average > kMaxFrameSize) return true;
+  stream.avgFrameSize = average;
+  stream.vbrMode = kVbrXing;
+  stream.xingFrames = frames;
+  return true;
+}
+
+}  // namespace
+
+int scanStream(AudioStream& stream) {
+  // The first frame: windows of the search span, one after another.
+  int64_t p = 0;
+  do {
+    stream.audioStart = findFrame(stream, p);
+    p += kSearchSpan;
+  } while (p < stream.audioEnd && stream.audioStart < 0);
+  if (stream.audioStart < 0 || stream.audioStart >= stream.audioEnd) return 0;
+  FrameHeader reference = stream.currentHeader;
+
+  stream.cursor = stream.audioStart;
+  stream.avgFrameSize = 0.0f;
+  stream.vbrMode = kVbrConstant;
+  stream.xingFrames = 0;
+  if (!readLeadingTag(stream)) return 0;
+
+  // The measuring loop starts at the first frame found, the tag frame included.
+  int64_t sum = 0;
+  uint16_t count = 0;
+  p = stream.cursor;
+  while (p < stream.audioEnd - kSearchSpan && p < kVariableScanLimit) {
+    if (p > stream.audioStart + kConstantScanBytes &&
+        !(stream.vbrMode != kVbrConstant && stream.avgFrameSize <= 0.0f))
+      break;
+    const int64_t r = findFrame(stream, p);
+    if (r < 0) {
+      p += kSearchSpan;
+      continue;
+    }
+    const FrameHeader& found = stream.currentHeader;
+    if (sameStream(found, reference)) {
+      if (stream.vbrMode == kVbrConstant && std::abs(found.bitrate - reference.bitrate) > 2)
+        stream.vbrMode = kVbrScanned;
+      p += found.frameSize;
+      sum += found.frameSize;
+      ++count;
+      if (stream.vbrMode != kVbrConstant && count % 10 == 0) p += kVariableSampleJump;
+    } else {
+      p += 10;
+    }
+    reference = stream.currentHeader;
+  }
+  if (count == 0) return 0;
+  if (stream.avgFrameSize <= 0.0f)
+    stream.avgFrameSize = static_cast<float>(sum) / static_cast<float>(count);
+
+  // The rate comes from the last header found; a failed last search leaves that
+  // cleared, and then the last accepted one serves.
+  const FrameHeader& rateHeader = stream.currentHeader.version ? stream.currentHeader : reference;
+  stream.avgBitrate = rateHeader.sampleRate * stream.avgFrameSize / 144.0f;
+  if (isLowSamplingLayer3(rateHeader)) stream.avgBitrate *= 2.0f;
+  if (!(stream.avgBitrate > 0.0f)) return 0;
+  stream.cursor = stream.audioStart;
+  return 1;
+}
+
+int openStream(Session& session) {
+  AudioStream& stream = session.stream;
+  stream.sourceFile.close();
+  if (stream.sourcePath.empty()) return 0;
+  if (!stream.sourceFile.open(stream.sourcePath, "rb")) return 0;
+  stream.fileSize = stream.sourceFile.size();
+  stream.audioEnd = stream.fileSize;
+  if (stream.fileSize <= 0 || !scanStream(stream)) {
+    closeStream(session);
+    return 0;
+  }
+
+  stream.id3v1Tag = {};
+  if (stream.fileSize >= 128 &&
+      stream.sourceFile.readAt(stream.fileSize - 128, stream.id3v1Tag.data(), 128) == 128 &&
+      std::memcmp(stream.id3v1Tag.data(), "TAG", 3) == 0) {
+    stream.audioEnd = stream.fileSize - 128;
+    stream.hasId3v1 = 1;
+  }
+  uint8_t head[50] = {};
+  const size_t n = stream.sourceFile.readAt(0, head, sizeof head);
+  if (n >= 3 && std::memcmp(head, "ID3", 3) == 0) stream.hasId3v2 = 1;
+  stream.sourceFile.seek(0);
+
+  // A file that is nothing but a tag frame and an ID3v1 tag has no audio.
+  if (stream.audioStart >= stream.audioEnd) {
+    closeStream(session);
+    return 0;
+  }
+
+  addRecent(session.settings, stream.sourcePath);
+  session.savePath.clear();
+  return 1;
+}
+
+void closeStream(Session& session) {
+  session.stream.sourceFile.close();
+  session.stream.audioEnd = 0;
+}
+
+}  // namespace quillane
