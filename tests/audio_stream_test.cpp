@@ -81,7 +81,7 @@ TEST_P(StreamFiles, OpensWithTheMeasuredFacts) {
   const double demuxedBytes = static_cast<double>(frames.back().pos + frames.back().size - frames.front().pos);
   EXPECT_NEAR(seconds * s.avgBitrate / 8.0, demuxedBytes, 2.0 * s.avgFrameSize);
   EXPECT_EQ(session.settings.file_recent[0], path.string());
-  EXPECT_TRUE(session.savePath.empty());
+  EXPECT_TRUE(session.save.savePath.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(RealFiles, StreamFiles, ::testing::ValuesIn(kFiles),

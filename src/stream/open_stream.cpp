@@ -130,7 +130,7 @@ int openStream(Session& session) {
   }
 
   addRecent(session.settings, stream.sourcePath);
-  session.savePath.clear();
+  session.save.savePath.clear();
   return 1;
 }
 

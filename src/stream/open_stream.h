@@ -6,7 +6,7 @@ namespace quillane {
 
 // Opens session.stream.sourcePath, scans it for its first audio frame, VBR tag and
 // averages and detects its ID3 tags. On success the path goes to the recent list
-// and savePath is cleared; on failure no file is left open. Expects a stream state
+// and the save path is cleared; on failure no file is left open. Expects a stream state
 // freshly reset (resetStreamState) before.
 int openStream(Session& session);
 

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+namespace quillane {
+
+// What the save commands set up for the save engine.
+struct SaveState {
+  std::string savePath;     // destination; remembered between saves of one file
+  bool saveSelection = false;  // only the frames of the selection
+  bool appendMode = false;     // append to an existing file
+  bool holdOnWarnings = true;  // keep the progress dialog open after a warning
+};
+
+// Suffix of the temporary file of a save over the source.
+constexpr const char* kReplaceSuffix = ".~~~";
+
+}  // namespace quillane
