@@ -219,6 +219,7 @@ TEST(OpenStream, RefusesWhatHoldsNoAcceptableFrame) {
   EXPECT_FALSE(test::openInSession(session, test::dataPath("layer1.mp1")));
   EXPECT_FALSE(session.stream.isOpen());
   EXPECT_FALSE(test::openInSession(session, dir / "missing.mp3"));
+  EXPECT_FALSE(test::openInSession(session, dir.path()));  // a folder
   test::writeBytes(dir / "empty.mp3", {});
   EXPECT_FALSE(test::openInSession(session, dir / "empty.mp3"));
   test::writeBytes(dir / "text.mp3", Bytes(20000, 'a'));

@@ -1,5 +1,6 @@
 #include "stream/binary_file.h"
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace quillane {
@@ -16,7 +17,14 @@ BinaryFile& BinaryFile::operator=(BinaryFile&& other) noexcept {
 bool BinaryFile::open(const std::string& path, const char* mode) {
   close();
   file_ = std::fopen(path.c_str(), mode);
-  return file_ != nullptr;
+  if (!file_) return false;
+  // A folder opens for reading on Linux, but has no bytes to offer.
+  struct stat info {};
+  if (fstat(fileno(file_), &info) != 0 || S_ISDIR(info.st_mode)) {
+    close();
+    return false;
+  }
+  return true;
 }
 
 bool BinaryFile::close() {
