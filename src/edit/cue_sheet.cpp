@@ -1,0 +1,215 @@
+#include "edit/cue_sheet.h"
+
+#include <cinttypes>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "edit/edit_model.h"
+#include "edit/path_text.h"
+#include "settings/recent_files.h"
+#include "stream/open_stream.h"
+
+namespace quillane {
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr double kMaxFrames = 1e17;  // of 1/75 s; far beyond any file
+
+std::string twoDigits(int64_t n) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.2" PRId64, n);
+  return buffer;
+}
+
+const char* fileTypeWord(AudioStream& stream) {
+  FrameHeader header = stream.currentHeader;
+  // A failed search leaves the current header cleared; the first frame tells.
+  if (header.layer == 0 && stream.isOpen()) {
+    findFrame(stream, stream.audioStart);
+    header = stream.currentHeader;
+  }
+  if (header.layer == 2) return "MP2";
+  if (header.layer == 3) return "MP3";
+  return "WAVE";
+}
+
+// The text between the first and the last double quote; false when there are not two.
+bool quotedSpan(std::string_view line, std::string_view& text) {
+  const std::size_t first = line.find('"');
+  const std::size_t last = line.rfind('"');
+  if (first == std::string_view::npos || last == first) return false;
+  text = line.substr(first + 1, last - first - 1);
+  return true;
+}
+
+// A quoted title or performer, cut to the length the reader keeps.
+bool quotedName(std::string_view line, std::string& name) {
+  std::string_view text;
+  if (!quotedSpan(line, text)) return false;
+  name = firstCharacters(text, kCueNameChars);
+  return true;
+}
+
+bool startsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+
+}  // namespace
+
+int64_t cueTimeToOffset(const AudioStream& stream, std::string_view text) {
+  if (text.empty()) return stream.audioEnd;
+  std::string_view minutes;
+  std::string_view seconds;
+  std::string_view frames = text;
+  std::size_t colon = text.rfind(':');
+  if (colon != std::string_view::npos) {
+    frames = text.substr(colon + 1);
+    std::string_view rest = text.substr(0, colon);
+    colon = rest.rfind(':');
+    if (colon != std::string_view::npos) {
+      seconds = rest.substr(colon + 1);
+      minutes = rest.substr(0, colon);
+    } else {
+      seconds = rest;
+    }
+  }
+  // Counted in frames of 1/75 s, so that whole times are exact: offset =
+  // avgBitrate * t / 8 + audioStart with t = frames / 75.
+  const double t75 =
+      parseDecimalNumber(minutes) * 4500.0 + parseDecimalNumber(seconds) * 75.0 + parseDecimalNumber(frames);
+  const double at = static_cast<double>(stream.avgBitrate) * t75 / 600.0 + static_cast<double>(stream.audioStart);
+  // Out of the range of an offset: clamped, findFrame brings it to the audio.
+  if (!(at < 9.0e18)) return std::isnan(at) ? stream.audioEnd : std::numeric_limits<int64_t>::max();
+  if (!(at > -9.0e18)) return std::numeric_limits<int64_t>::min();
+  return static_cast<int64_t>(at);
+}
+
+std::string cueTimeText(const AudioStream& stream, int64_t offset) {
+  // t = (offset - audioStart) / (avgBitrate / 8) seconds, taken in whole frames of
+  // 1/75 s: minutes, seconds and frames are then the truncated parts of t.
+  double t75 = 0.0;
+  if (stream.avgBitrate > 0.0f)
+    t75 = std::floor(static_cast<double>(offset - stream.audioStart) * 600.0 / static_cast<double>(stream.avgBitrate));
+  if (!(t75 > 0.0)) t75 = 0.0;
+  if (t75 > kMaxFrames) t75 = kMaxFrames;
+  const int64_t f = static_cast<int64_t>(t75);
+  return twoDigits(f / 4500) + ":" + twoDigits(f / 75 % 60) + ":" + twoDigits(f % 75);
+}
+
+bool writeCueSheet(Session& session) {
+  const EditRangeTable& t = session.edits;
+  std::string out;
+  if (!t.sheetArtist.empty()) {
+    out += "PERFORMER \"" + t.sheetArtist + "\"";
+    out += kLineEnd;
+  }
+  out += "TITLE \"" + (t.sheetTitle.empty() ? std::string("(Title N.N.)") : t.sheetTitle) + "\"";
+  out += kLineEnd;
+  out += "FILE \"" + pathForDocument(session.stream.sourcePath, session.projectPath) + "\" " +
+         fileTypeWord(session.stream);
+  out += kLineEnd;
+  int64_t track = 0;
+  for (int i = 0; i < t.count && i < kMaxRanges; ++i) {
+    const EditRange& r = t.ranges[i];
+    if (r.beg != r.end) continue;
+    const std::string n = twoDigits(++track);
+    out += "  TRACK " + n + " AUDIO";
+    out += kLineEnd;
+    out += "    TITLE \"" + (r.title.empty() ? "(Track " + n + ")" : r.title) + "\"";
+    out += kLineEnd;
+    if (!r.artist.empty()) {
+      out += "    PERFORMER \"" + r.artist + "\"";
+      out += kLineEnd;
+    }
+    out += "    INDEX 01 " + cueTimeText(session.stream, r.beg);
+    out += kLineEnd;
+  }
+  if (!writeDocumentText(session.projectPath, out)) return false;
+  session.edits.modified = false;
+  addRecent(session.settings, session.projectPath);
+  return true;
+}
+
+bool readCueSheet(Session& session) {
+  closeStream(session);
+  resetEditModel(session, 2);
+  std::string text;
+  if (!readDocumentText(session.projectPath, text)) return false;
+
+  EditRangeTable& t = session.edits;
+  AudioStream& stream = session.stream;
+  std::string title;
+  std::string performer;
+  std::string time;
+  bool trackSeen = false;
+  bool indexSeen = false;  // the track has its time; later INDEX lines are ignored
+  bool failed = false;
+
+  // Turns what was collected into the sheet's names or into a cue. False stops reading.
+  auto complete = [&]() -> bool {
+    if (!title.empty() && title == performer) performer.clear();
+    if (!trackSeen) {
+      if (!title.empty()) t.sheetTitle = title;
+      if (!performer.empty()) t.sheetArtist = performer;
+      return true;
+    }
+    if (!stream.isOpen()) return false;  // a track before any FILE line
+    const int64_t offset = findFrame(stream, cueTimeToOffset(stream, time));
+    // Past the audio, no time, or no frame found there (the search needs room
+    // before the end): the track is dropped.
+    if (offset < 0 || offset >= stream.audioEnd) return true;
+    releasePendingNames(t);
+    t.selection.beg = offset;
+    t.selection.end = offset;
+    t.selection.type = kRangeCut;
+    t.selection.title = title;
+    t.selection.artist = performer;
+    return addRangeFromSelection(t, session.selectionUndo, true);
+  };
+
+  LineReader lines(text, kCueLineChars);
+  std::string raw;
+  while (!failed && lines.next(raw)) {
+    std::string_view line(raw);
+    while (!line.empty() && line.front() == ' ') line.remove_prefix(1);
+    if (startsWith(line, "FILE")) {
+      std::string_view path;
+      if (!stream.sourcePath.empty() || !quotedSpan(line, path)) {
+        failed = true;
+        break;
+      }
+      stream.sourcePath = resolveDocumentPath(path, session.projectPath);
+      if (isFolder(stream.sourcePath) || openStream(session) != 1) failed = true;
+    } else if (startsWith(line, "TITLE")) {
+      if (!quotedName(line, title)) failed = true;
+    } else if (startsWith(line, "PERFO")) {
+      if (!quotedName(line, performer)) failed = true;
+    } else if (startsWith(line, "INDEX")) {
+      if (indexSeen) continue;
+      const std::size_t blank1 = line.find(' ');
+      const std::size_t blank2 = blank1 == std::string_view::npos ? blank1 : line.find(' ', blank1 + 1);
+      if (blank2 == std::string_view::npos) {
+        failed = true;
+        break;
+      }
+      time = firstCharacters(line.substr(blank2 + 1), kCueTimeChars);
+      indexSeen = true;
+    } else if (startsWith(line, "TRACK")) {
+      if (!complete()) failed = true;
+      title.clear();
+      performer.clear();
+      time.clear();
+      trackSeen = true;
+      indexSeen = false;
+    }
+  }
+  if (!failed && !complete()) failed = true;
+  if (!failed && !stream.isOpen()) failed = true;  // the sheet named no audio file
+
+  t.modified = false;
+  releasePendingNames(t);
+  if (failed) return false;
+  addRecent(session.settings, session.projectPath);
+  return true;
+}
+
+}  // namespace quillane

@@ -1,0 +1,343 @@
+#include "edit/edit_model.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "settings/settings.h"
+#include "settings/ui_text_ids.h"
+#include "view/time_format.h"
+
+namespace quillane {
+
+namespace {
+
+// Removes slot index by shifting the ones above it down; the freed last slot holds
+// nothing. The names of the removed range go with it.
+void removeSlot(EditRangeTable& table, int index) {
+  const int count = table.count;
+  for (int i = index; i + 1 < count; ++i) table.ranges[i] = std::move(table.ranges[i + 1]);
+  table.ranges[count - 1] = EditRange{};
+  --table.count;
+}
+
+bool validIndex(const EditRangeTable& table, int index) { return index >= 0 && index < table.count; }
+
+// Length of the well-formed UTF-8 sequence at text[i], 0 when there is none.
+std::size_t sequenceLength(std::string_view text, std::size_t i) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char lead = byte(i);
+  if (lead < 0x80) return 1;
+  std::size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (i + length > text.size()) return 0;
+  if (byte(i + 1) < low || byte(i + 1) > high) return 0;
+  for (std::size_t k = 2; k < length; ++k)
+    if ((byte(i + k) & 0xC0) != 0x80) return 0;
+  return length;
+}
+
+}  // namespace
+
+std::string firstCharacters(std::string_view text, std::size_t count) {
+  std::size_t at = 0;
+  for (std::size_t n = 0; n < count && at < text.size(); ++n) at += std::max<std::size_t>(1, sequenceLength(text, at));
+  return std::string(text.substr(0, at));
+}
+
+// --- Selection -------------------------------------------------------------
+
+void setSelectionBegin(EditRangeTable& table, int64_t offset) {
+  EditRange& s = table.selection;
+  if (s.beg < 0) {
+    s.beg = s.end = offset;
+    return;
+  }
+  s.beg = offset;
+  if (offset > s.end) s.end = offset;
+}
+
+void setSelectionEnd(EditRangeTable& table, int64_t offset) {
+  EditRange& s = table.selection;
+  if (s.beg < 0) {
+    s.beg = s.end = offset;
+    return;
+  }
+  s.end = offset;
+  if (s.beg > offset) s.beg = offset;
+}
+
+void clearSelection(EditRangeTable& table) {
+  table.selection.beg = table.selection.end = -1;
+  releasePendingNames(table);
+}
+
+void selectAll(EditRangeTable& table, const AudioStream& stream) {
+  table.selection.beg = stream.audioStart;
+  table.selection.end = stream.audioEnd;
+}
+
+// --- Undo history ----------------------------------------------------------
+
+void pushSelectionUndo(SelectionUndo& undo, const EditRangeTable& table) {
+  for (int i = kSelectionUndoDepth - 1; i > 0; --i) undo.entries[i] = undo.entries[i - 1];
+  undo.entries[0] = {true, table.selection.beg, table.selection.end};
+}
+
+bool undoSelectionChange(SelectionUndo& undo, EditRangeTable& table) {
+  if (!undo.entries[0].valid) return false;
+  table.selection.beg = undo.entries[0].beg;
+  table.selection.end = undo.entries[0].end;
+  for (int i = 0; i + 1 < kSelectionUndoDepth; ++i) undo.entries[i] = undo.entries[i + 1];
+  undo.entries[kSelectionUndoDepth - 1] = SelectionUndo::Entry{};
+  return true;
+}
+
+void clearSelectionUndo(SelectionUndo& undo) { undo.entries.fill(SelectionUndo::Entry{}); }
+
+// --- Ranges ----------------------------------------------------------------
+
+bool addRangeFromSelection(EditRangeTable& table, SelectionUndo& undo, bool keepNames) {
+  EditRange& s = table.selection;
+  if (table.count >= kMaxRanges || s.beg < 0 || s.end < 0 || s.end < s.beg) return false;
+
+  // Nothing goes inside a range or onto its borders.
+  for (int i = 0; i < table.count; ++i) {
+    const EditRange& r = table.ranges[i];
+    if (s.beg >= r.beg && s.end <= r.end) {
+      table.currentRange = i;
+      return false;
+    }
+  }
+
+  // Ranges the selection encloses are replaced by it.
+  for (int i = 0; i < table.count;) {
+    const EditRange& r = table.ranges[i];
+    if (r.beg >= s.beg && r.end <= s.end) {
+      removeSlot(table, i);
+      i = 0;
+    } else {
+      ++i;
+    }
+  }
+
+  // A range overlapping the selection's begin: a cut absorbs it, a gain range yields.
+  const bool gain = s.type == kRangeGain;
+  for (int i = 0; i < table.count;) {
+    const EditRange& r = table.ranges[i];
+    if (r.beg < s.beg && s.beg < r.end) {
+      if (gain) {
+        s.beg = r.end;
+      } else {
+        s.beg = r.beg;
+        removeSlot(table, i);
+        continue;
+      }
+    }
+    ++i;
+  }
+  // The same at the selection's end.
+  for (int i = 0; i < table.count;) {
+    const EditRange& r = table.ranges[i];
+    if (r.beg < s.end && s.end < r.end) {
+      if (gain) {
+        s.end = r.beg;
+      } else {
+        s.end = r.end;
+        removeSlot(table, i);
+        continue;
+      }
+    }
+    ++i;
+  }
+
+  if (!keepNames) releasePendingNames(table);
+
+  int at = 0;
+  while (at < table.count && table.ranges[at].beg < s.end) ++at;
+  for (int i = table.count; i > at; --i) table.ranges[i] = std::move(table.ranges[i - 1]);
+  table.ranges[at] = std::move(s);
+  ++table.count;
+  table.currentRange = at;
+  s.beg = s.end = -1;
+  s.type = kRangeCut;
+  s.title.clear();
+  s.artist.clear();
+
+  clearSelectionUndo(undo);
+  table.modified = true;
+
+  // Repair: a range that overlaps or lies after a later one goes. Only a table that
+  // came in broken (a hand-edited project file) can need it.
+  bool repaired = false;
+  while (!repaired) {
+    repaired = true;
+    for (int i = 0; i + 1 < table.count && repaired; ++i) {
+      for (int j = i + 1; j < table.count; ++j) {
+        if (table.ranges[i].end > table.ranges[j].beg) {
+          removeSlot(table, i);
+          if (table.currentRange > i) --table.currentRange;
+          repaired = false;
+          break;
+        }
+      }
+    }
+  }
+  if (table.currentRange >= table.count) table.currentRange = table.count - 1;
+  return true;
+}
+
+bool deleteRange(EditRangeTable& table, SelectionUndo& undo, int index, bool keepNames) {
+  if (!validIndex(table, index)) return false;
+  // The names of a kept range have been copied by the caller; the slot itself is
+  // reused either way.
+  if (!keepNames) releaseRangeNames(table, index);
+  removeSlot(table, index);
+  clearSelectionUndo(undo);
+  if (table.currentRange >= table.count) --table.currentRange;
+  return true;
+}
+
+bool takeBackCurrentRange(EditRangeTable& table, SelectionUndo& undo) {
+  if (table.count == 0 || !validIndex(table, table.currentRange)) return false;
+  releasePendingNames(table);
+  EditRange& current = table.ranges[table.currentRange];
+  // A gain range's title is only its label; the gain dialog makes a new one.
+  if (current.type == kRangeGain) releaseRangeNames(table, table.currentRange);
+  table.selection = current;
+  if (!deleteRange(table, undo, table.currentRange, true)) return false;
+  table.modified = true;
+  return true;
+}
+
+int rangeAtOrBefore(const EditRangeTable& table, int64_t offset) {
+  for (int i = table.count - 1; i >= 0; --i)
+    if (table.ranges[i].beg <= offset) return i;
+  return -1;
+}
+
+void releaseRangeNames(EditRangeTable& table, int index) {
+  if (index < 0 || index >= kMaxRanges) return;
+  table.ranges[index].title.clear();
+  table.ranges[index].artist.clear();
+}
+
+void releaseAllNames(EditRangeTable& table) {
+  for (int i = 0; i < kMaxRanges; ++i) releaseRangeNames(table, i);
+  table.sheetTitle.clear();
+  table.sheetArtist.clear();
+}
+
+void releasePendingNames(EditRangeTable& table) {
+  table.selection.title.clear();
+  table.selection.artist.clear();
+}
+
+void resetEditModel(Session& session, int level) {
+  if (level >= 1) {
+    EditRangeTable& t = session.edits;
+    t.ranges.fill(EditRange{});
+    t.count = 0;
+    t.currentRange = -1;
+    t.selection = EditRange{};
+    t.sheetTitle.clear();
+    t.sheetArtist.clear();
+    t.modified = false;
+    clearSelectionUndo(session.selectionUndo);
+    resetStreamState(session.stream);
+    session.save.saveSelection = false;
+    session.save.appendMode = false;
+  }
+  if (level >= 2) session.stream.sourcePath.clear();
+  if (level >= 3) resetSettings(session.settings, session.settingsFile);
+}
+
+// --- Navigation ------------------------------------------------------------
+
+void goToPreviousRange(Session& session) {
+  EditRangeTable& t = session.edits;
+  if (t.currentRange > 0) --t.currentRange;
+  if (validIndex(t, t.currentRange)) session.stream.cursor = t.ranges[t.currentRange].beg;
+}
+
+void goToNextRange(Session& session) {
+  EditRangeTable& t = session.edits;
+  if (t.currentRange < static_cast<int>(t.count) - 1) ++t.currentRange;
+  if (validIndex(t, t.currentRange)) session.stream.cursor = t.ranges[t.currentRange].beg;
+}
+
+void goToSelectionBegin(Session& session) {
+  const EditRangeTable& t = session.edits;
+  if (t.selection.beg >= 0)
+    session.stream.cursor = t.selection.beg;
+  else if (validIndex(t, t.currentRange))
+    session.stream.cursor = t.ranges[t.currentRange].beg;
+}
+
+void goToSelectionEnd(Session& session) {
+  const EditRangeTable& t = session.edits;
+  if (t.selection.end >= 0)
+    session.stream.cursor = t.selection.end;
+  else if (validIndex(t, t.currentRange))
+    session.stream.cursor = t.ranges[t.currentRange].end;
+}
+
+bool selectRangeFromMenu(Session& session, int commandId) {
+  EditRangeTable& t = session.edits;
+  const int index = commandId - kRangeMenuCommandBase;
+  if (!validIndex(t, index) || index >= kRangeMenuItems) return false;
+  t.currentRange = index;
+  session.stream.cursor = t.ranges[index].beg;
+  return true;
+}
+
+void autoselectRange(Session& session) {
+  if (session.settings.autoselect == 0) return;
+  EditRangeTable& t = session.edits;
+  int index = rangeAtOrBefore(t, currentPosition(session));
+  if (index < 0 && t.count > 0) index = 0;
+  t.currentRange = index;
+}
+
+// --- The "&List" menu ------------------------------------------------------
+
+std::string rangeKindText(const Session& session, const EditRange& range) {
+  if (range.isCue()) return uiText(session.text, ui::kListCue);
+  if (range.type == kRangeGain) return uiText(session.text, ui::kListGain);
+  return uiText(session.text, ui::kListCut);
+}
+
+std::vector<RangeMenuItem> rangeMenuItems(const Session& session) {
+  const EditRangeTable& t = session.edits;
+  std::vector<RangeMenuItem> items;
+  if (t.count == 0) {
+    items.push_back({0, uiText(session.text, ui::kListNoRanges), false});
+    return items;
+  }
+  const int shown = std::min<int>(t.count, kRangeMenuItems);
+  for (int i = 0; i < shown; ++i) {
+    const EditRange& r = t.ranges[i];
+    char number[16];
+    std::snprintf(number, sizeof number, "%.2d ", i + 1);
+    std::string text = number + rangeKindText(session, r) + "\t" +
+                       formatTime(r.beg - session.stream.audioStart, session.stream.avgBitrate,
+                                  session.settings.show_milisec != 0);
+    if (!r.title.empty()) text += " " + firstCharacters(r.title, kRangeMenuTitleChars);
+    items.push_back({kRangeMenuCommandBase + i, std::move(text), true});
+  }
+  return items;
+}
+
+}  // namespace quillane

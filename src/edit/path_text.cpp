@@ -1,0 +1,192 @@
+#include "edit/path_text.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <memory>
+
+#include "edit/edit_model.h"
+#include "settings/text_encoding.h"
+
+namespace quillane {
+namespace {
+
+bool isWhite(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// One folder of a path with its trailing separator, or the last part without one.
+std::string_view componentAt(std::string_view path, std::size_t pos) {
+  std::size_t end = pos;
+  while (end < path.size() && !isPathSeparator(path[end])) ++end;
+  if (end < path.size()) ++end;  // the separator belongs to the folder
+  return path.substr(pos, end - pos);
+}
+
+bool sameComponent(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (isPathSeparator(a[i]) && isPathSeparator(b[i])) continue;
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
+struct FileCloser {
+  void operator()(std::FILE* f) const {
+    if (f) std::fclose(f);
+  }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+}  // namespace
+
+bool isPathSeparator(char c) { return c == '/' || c == '\\'; }
+
+bool isAbsolutePathText(std::string_view path) {
+  return (path.size() >= 2 && path[1] == ':') || (!path.empty() && isPathSeparator(path[0]));
+}
+
+std::string directoryPart(std::string_view path) {
+  for (std::size_t i = path.size(); i > 0; --i)
+    if (isPathSeparator(path[i - 1])) return std::string(path.substr(0, i));
+  return {};
+}
+
+std::size_t extensionStart(std::string_view path) {
+  for (std::size_t i = path.size(); i > 0; --i) {
+    const char c = path[i - 1];
+    if (c == '.') return i - 1;
+    if (isPathSeparator(c)) break;
+  }
+  return std::string_view::npos;
+}
+
+std::string withForwardSlashes(std::string_view path) {
+  std::string out(path);
+  for (char& c : out)
+    if (c == '\\') c = '/';
+  return out;
+}
+
+std::string resolveDocumentPath(std::string_view value, std::string_view documentPath) {
+  if (value.size() >= 2 && value[1] == ':') return std::string(value);  // a drive path
+  std::string path = withForwardSlashes(value);
+  if (isAbsolutePathText(path)) return path;
+  return directoryPart(documentPath) + path;
+}
+
+std::string pathForDocument(std::string_view audioPath, std::string_view sheetPath) {
+  std::size_t a = 0;
+  std::size_t s = 0;
+  while (a < audioPath.size() && s < sheetPath.size()) {
+    const std::string_view ca = componentAt(audioPath, a);
+    const std::string_view cs = componentAt(sheetPath, s);
+    if (!sameComponent(ca, cs)) break;
+    a += ca.size();
+    s += cs.size();
+  }
+  const std::string_view sheetRest = sheetPath.substr(s);
+  const std::string_view audioRest = audioPath.substr(a);
+  for (char c : sheetRest)
+    if (isPathSeparator(c)) return withForwardSlashes(audioPath);
+  if (audioRest.empty()) return withForwardSlashes(audioPath);
+  return withForwardSlashes(audioRest);
+}
+
+int64_t parseDecimalInteger(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && isWhite(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  // Accumulated as a negative number, whose range is one larger.
+  constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
+  int64_t value = 0;
+  bool saturated = false;
+  for (; i < text.size() && isDigit(text[i]); ++i) {
+    const int digit = text[i] - '0';
+    if (saturated) continue;
+    if (value < (kMin + digit) / 10) {
+      saturated = true;
+      value = kMin;
+      continue;
+    }
+    value = value * 10 - digit;
+  }
+  if (negative) return value;
+  if (value == kMin) return std::numeric_limits<int64_t>::max();
+  return -value;
+}
+
+int32_t parseDecimalInteger32(std::string_view text) {
+  const int64_t v = parseDecimalInteger(text);
+  if (v > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+  if (v < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+  return static_cast<int32_t>(v);
+}
+
+double parseDecimalNumber(std::string_view text) {
+  constexpr double kCap = 1e15;
+  std::size_t i = 0;
+  while (i < text.size() && isWhite(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  double value = 0.0;
+  for (; i < text.size() && isDigit(text[i]); ++i)
+    if (value < kCap) value = value * 10.0 + (text[i] - '0');
+  if (i < text.size() && text[i] == '.') {
+    double scale = 0.1;
+    for (++i; i < text.size() && isDigit(text[i]); ++i) {
+      if (scale > 1e-20) value += (text[i] - '0') * scale;
+      scale *= 0.1;
+    }
+  }
+  if (value > kCap) value = kCap;
+  return negative ? -value : value;
+}
+
+bool readDocumentText(const std::string& path, std::string& text) {
+  text.clear();
+  FilePtr file(std::fopen(path.c_str(), "rb"));
+  if (!file) return false;
+  std::string bytes;
+  char buffer[65536];
+  for (;;) {
+    const std::size_t n = std::fread(buffer, 1, sizeof buffer, file.get());
+    if (n == 0) break;
+    if (static_cast<int64_t>(bytes.size() + n) > kMaxDocumentBytes) return false;
+    bytes.append(buffer, n);
+  }
+  if (std::ferror(file.get())) return false;
+  text = fileTextToUtf8(bytes);
+  return true;
+}
+
+bool LineReader::next(std::string& line) {
+  if (pos_ >= text_.size()) return false;
+  std::size_t end = text_.find('\n', pos_);
+  const std::size_t after = end == std::string_view::npos ? text_.size() : end + 1;
+  if (end == std::string_view::npos) end = text_.size();
+  std::string_view raw = text_.substr(pos_, end - pos_);
+  pos_ = after;
+  if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
+  const std::size_t nul = raw.find('\0');
+  if (nul != std::string_view::npos) raw = raw.substr(0, nul);
+  line = firstCharacters(raw, maxChars_);
+  return true;
+}
+
+bool isFolder(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::is_directory(path, ec);
+}
+
+bool writeDocumentText(const std::string& path, std::string_view text) {
+  std::FILE* raw = std::fopen(path.c_str(), "wb");
+  if (!raw) return false;
+  const bool written = std::fwrite(text.data(), 1, text.size(), raw) == text.size();
+  const bool flushed = std::fflush(raw) == 0;
+  const bool closed = std::fclose(raw) == 0;
+  return written && flushed && closed;
+}
+
+}  // namespace quillane

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+
+#include "session/session.h"
+
+namespace quillane {
+
+// Project files (".qlp"): lines of key=value, CR LF written, CR LF or LF read.
+//   filename=<audio path>        always, first
+//   position=<cursor offset>     always
+//   sheet_artist=, sheet_title=  when set
+//   per range, in table order: cut_beg=, cut_end=, cut_gainbeg=, cut_gainend=,
+//   cut_artist= and cut_title= (when set), cut_type= (0 cut, 1 gain) last.
+
+// Longest line the reader takes, in characters without the line end; the rest of
+// a longer line is ignored.
+constexpr std::size_t kProjectLineChars = 499;
+
+// Writes the model to session.projectPath. On success the path goes to the
+// recent list and `modified` is cleared; on failure nothing changes.
+bool writeProjectFile(Session& session);
+
+// Reads the project at session.projectPath: resets the model (level 2), opens the
+// audio file that `filename` names (a relative name is looked up below the
+// project's folder) and loads the ranges as they stand, the first 200 of them.
+// Fails when the file can't be read, names no audio file or its audio file can't
+// be opened; lines read before then have taken effect. On success the path goes
+// to the recent list; `modified` stays clear.
+bool readProjectFile(Session& session);
+
+}  // namespace quillane
