@@ -1,0 +1,192 @@
+#include "save/split_save.h"
+
+#include <algorithm>
+#include <string>
+
+#include "settings/ui_text.h"
+#include "settings/ui_text_ids.h"
+
+namespace quillane {
+
+std::vector<SplitPiece> splitPieces(const EditRangeTable& edits, const AudioStream& stream) {
+  std::vector<SplitPiece> pieces;
+  const int count = std::min<int>(edits.count, kMaxRanges);
+  if (count <= 0) return pieces;
+  const auto range = [&edits](int index) -> const EditRange& { return edits.ranges[static_cast<size_t>(index)]; };
+
+  int i = 0;
+  int nameIndex = 0;
+  int64_t begin = stream.audioStart;
+  if (!range(0).isGain() && range(0).beg <= stream.audioStart) {
+    begin = range(0).end;
+    i = 1;
+  }
+  for (;;) {
+    while (i < count && range(i).isGain()) ++i;
+    int64_t end = 0;
+    if (i >= count) {
+      const EditRange& last = range(count - 1);
+      end = !last.isGain() && last.end >= stream.audioEnd ? last.beg : stream.audioEnd;
+    } else {
+      end = range(i).beg;
+    }
+    // Names come from the split point the piece begins at; the piece before the
+    // first one has none (range 0 may be a gain range, whose title is its label).
+    if (end > begin) {
+      const bool named = begin >= range(0).beg && !range(nameIndex).isGain();
+      pieces.push_back({begin, end, named ? nameIndex : -1});
+    }
+    if (i >= count) break;
+    nameIndex = i;
+    ++i;
+    begin = range(nameIndex).end;
+  }
+  return pieces;
+}
+
+SplitNameFields splitNameFields(const EditRangeTable& edits, const SplitPiece& piece, int64_t pieceNumber,
+                                int64_t firstNumber) {
+  SplitNameFields fields;
+  fields.trackNumber = pieceNumber + firstNumber - 1;
+  fields.threeDigits = edits.count > 99;
+  if (piece.nameIndex >= 0 && piece.nameIndex < edits.count) {
+    const EditRange& names = edits.ranges[static_cast<size_t>(piece.nameIndex)];
+    fields.title = names.title;
+    fields.artist = names.artist;
+  }
+  fields.albumTitle = edits.sheetTitle;
+  fields.albumArtist = edits.sheetArtist;
+  return fields;
+}
+
+Id3v1Bytes splitPieceTag(const Id3v1Bytes& base, const SplitNameFields& fields) {
+  Id3v1Bytes tag = base;
+  tag[0] = 'T';
+  tag[1] = 'A';
+  tag[2] = 'G';
+  setTagText(tag, kId3v1TitleAt, kId3v1TextWidth, fields.title);
+  if (!fields.artist.empty())
+    setTagText(tag, kId3v1ArtistAt, kId3v1TextWidth, fields.artist);
+  else if (!fields.albumArtist.empty())
+    setTagText(tag, kId3v1ArtistAt, kId3v1TextWidth, fields.albumArtist);
+  if (!fields.albumTitle.empty()) setTagText(tag, kId3v1AlbumAt, kId3v1TextWidth, fields.albumTitle);
+  tag[kId3v1ZeroByteAt] = 0;
+  tag[kId3v1TrackAt] = static_cast<uint8_t>(static_cast<uint64_t>(fields.trackNumber) & 0xFF);
+  return tag;
+}
+
+namespace {
+
+// What a split changes only for its own pieces, put back when it ends.
+class SplitStateGuard {
+ public:
+  explicit SplitStateGuard(Session& session)
+      : session_(session),
+        folder_(session.save.savePath),
+        holdOnWarnings_(session.save.holdOnWarnings),
+        hasId3v1_(session.stream.hasId3v1),
+        tag_(session.stream.id3v1Tag) {}
+  ~SplitStateGuard() {
+    session_.edits.selection.beg = -1;
+    session_.edits.selection.end = -1;
+    session_.save.saveSelection = false;
+    session_.save.appendMode = false;
+    session_.save.savePath = folder_;
+    session_.save.holdOnWarnings = holdOnWarnings_;
+    session_.stream.hasId3v1 = hasId3v1_;
+    session_.stream.id3v1Tag = tag_;
+  }
+  SplitStateGuard(const SplitStateGuard&) = delete;
+  SplitStateGuard& operator=(const SplitStateGuard&) = delete;
+
+ private:
+  Session& session_;
+  std::string folder_;
+  bool holdOnWarnings_;
+  int32_t hasId3v1_;
+  Id3v1Bytes tag_;
+};
+
+// The summary from its text, which may come from a language file: the first two
+// "%d" take the numbers, "%%" is a percent sign, anything else stays as it is.
+std::string syncSummary(const std::string& format, int64_t files, int64_t errors) {
+  std::string text;
+  int used = 0;
+  for (size_t i = 0; i < format.size(); ++i) {
+    if (format[i] == '%' && i + 1 < format.size()) {
+      if (format[i + 1] == 'd' && used < 2) {
+        text += std::to_string(used++ == 0 ? files : errors);
+        ++i;
+        continue;
+      }
+      if (format[i + 1] == '%') {
+        text += '%';
+        ++i;
+        continue;
+      }
+    }
+    text += format[i];
+  }
+  return text;
+}
+
+void runToEnd(SaveJob& job) {
+  while (!job.step()) {
+  }
+}
+
+}  // namespace
+
+SplitResult splitSave(Session& session, Host& host, int64_t firstNumber, const SplitPieceRunner& run) {
+  SplitResult result;
+  std::string& savePath = session.save.savePath;
+  bool hasSeparator = false;
+  for (char c : savePath) hasSeparator = hasSeparator || isSavePathSeparator(c);
+  if (savePath.empty() || !hasSeparator || !session.stream.isOpen()) return result;
+  if (!isSavePathSeparator(savePath.back())) savePath += savePathSeparator();
+  if (session.edits.count == 0) return result;
+
+  const std::string folder = savePath;
+  SplitStateGuard guard(session);
+  // Every piece's tag is built on the source's own tag, never on the piece before.
+  const Id3v1Bytes baseTag = session.stream.hasId3v1 ? session.stream.id3v1Tag : Id3v1Bytes{};
+
+  for (const SplitPiece& piece : splitPieces(session.edits, session.stream)) {
+    ++result.pieces;
+    const SplitNameFields fields = splitNameFields(session.edits, piece, result.pieces, firstNumber);
+    session.edits.selection.beg = piece.beg;
+    session.edits.selection.end = piece.end;
+    savePath = splitPiecePath(folder, session.settings.split_name, fields, session.stream.sourcePath);
+    if (session.settings.split_id3v11) {
+      session.stream.id3v1Tag = splitPieceTag(baseTag, fields);
+      session.stream.hasId3v1 = 1;
+    } else {
+      session.stream.hasId3v1 = 0;
+    }
+    session.save.saveSelection = true;
+    session.save.appendMode = false;
+    session.save.holdOnWarnings = false;
+
+    SaveJob job(session, host);
+    if (job.open()) {
+      if (run)
+        run(job);
+      else
+        runToEnd(job);
+      if (job.result() == SaveJob::Result::Running) job.cancel();
+    }
+    result.resyncTotal += session.stream.resyncCount;
+    if (job.result() != SaveJob::Result::Finished) return result;
+    result.writtenPaths.push_back(savePath);
+  }
+
+  if (result.resyncTotal > 0) {
+    host.messageBox(syncSummary(uiText(session.text, ui::kMsgSyncErrors), result.pieces, result.resyncTotal),
+                    uiText(session.text, ui::kMsgWarning), MessageIcon::Warning, MessageButtons::Ok,
+                    MessageAnswer::Ok);
+  }
+  result.ok = 1;
+  return result;
+}
+
+}  // namespace quillane

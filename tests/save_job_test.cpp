@@ -1,0 +1,518 @@
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "save/save_job.h"
+#include "stream/open_stream.h"
+#include "stream/vbr_tag.h"
+#include "support/scripted_host.h"
+#include "support/test_files.h"
+
+namespace quillane {
+namespace {
+
+using test::Bytes;
+using test::DemuxedFrame;
+namespace fs = std::filesystem;
+
+struct Frames {
+  Bytes file;
+  std::vector<DemuxedFrame> frames;
+};
+
+Frames framesOf(const fs::path& path) { return {test::readBytes(path), test::demuxedFrames(path)}; }
+
+void append(Bytes& to, const Bytes& from) { to.insert(to.end(), from.begin(), from.end()); }
+Bytes slice(const Bytes& b, int64_t from, int64_t to) { return Bytes(b.begin() + from, b.begin() + to); }
+Bytes framesBytes(const Frames& f, size_t first, size_t last) {
+  return slice(f.file, f.frames[first].pos, f.frames[last - 1].pos + f.frames[last - 1].size);
+}
+
+void addRange(Session& s, uint8_t type, int64_t beg, int64_t end, int gain = 0) {
+  EditRange& r = s.edits.ranges[s.edits.count++];
+  r.type = type;
+  r.beg = beg;
+  r.end = end;
+  r.gainbeg = r.gainend = gain;
+}
+
+struct SaveRun {
+  SaveJob::Result result;
+  std::string report;
+  bool warning;
+  int steps;
+};
+
+SaveRun runSave(Session& s, Host& host, const fs::path& out) {
+  s.save.savePath = out.string();
+  SaveJob job(s, host);
+  if (!job.open()) return {job.result(), job.report(), job.warning(), 0};
+  int steps = 0;
+  while (!job.step() && steps < 100000) ++steps;
+  return {job.result(), job.report(), job.warning(), steps + 1};
+}
+
+// Both FFmpeg and libmpg123 decode the file without a complaint.
+void expectDecodes(const fs::path& path) {
+  const auto ff = test::runCommand("ffmpeg -nostdin -v error -i " + test::shellQuote(path.string()) + " -f null -");
+  EXPECT_EQ(ff.status, 0) << path;
+  EXPECT_EQ(ff.err, "") << path;
+  const auto mp = test::runCommand("mpg123 -t " + test::shellQuote(path.string()));
+  EXPECT_EQ(mp.status, 0) << path;
+  for (const char* bad : {"error", "Illegal", "resync", "Note:"})
+    EXPECT_EQ(mp.err.find(bad), std::string::npos) << path << ": " << mp.err;
+}
+
+uint32_t bigEndian(const uint8_t* p) {
+  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+// A long source: the frames of cbr128_notag.mp3 repeated.
+fs::path longSource(const test::TempDir& dir, int copies) {
+  const Bytes one = test::readBytes(test::dataPath("cbr128_notag.mp3"));
+  Bytes all;
+  for (int i = 0; i < copies; ++i) append(all, one);
+  const fs::path path = dir / "long.mp3";
+  test::writeBytes(path, all);
+  return path;
+}
+
+TEST(SaveJob, WithoutRangesTheAudioAndTheTagAreCopied) {
+  struct Case {
+    const char* file;
+    int keepId3v2;
+    int64_t leading;  // bytes before the first audio frame expected in the output
+  };
+  for (const Case c : {Case{"cbr128_notag.mp3", 0, 0}, Case{"cbr128_info.mp3", 0, 0}, Case{"id3v1.mp3", 0, 0},
+                       Case{"id3v2.mp3", 0, 0}, Case{"id3v2.mp3", 1, 880}, Case{"id3v1v2.mp3", 1, 774},
+                       Case{"cbr128_info.mp3", 1, 0}, Case{"layer2_mpeg1.mp2", 0, 0}, Case{"mpeg2_22k.mp3", 0, 0}}) {
+    SCOPED_TRACE(std::string(c.file) + " keep_id3v2=" + std::to_string(c.keepId3v2));
+    test::TempDir dir;
+    Session s;
+    s.settings.keep_id3v2 = c.keepId3v2;
+    ASSERT_TRUE(test::openInSession(s, test::dataPath(c.file)));
+    s.edits.modified = true;
+    test::ScriptedHost host;
+    const fs::path out = dir / "out.mp3";
+    const SaveRun run = runSave(s, host, out);
+    ASSERT_EQ(run.result, SaveJob::Result::Finished);
+    const Bytes source = test::readBytes(test::dataPath(c.file));
+    Bytes expected = slice(source, 0, c.leading);
+    append(expected, slice(source, s.stream.audioStart, s.stream.audioEnd));
+    if (s.stream.hasId3v1) append(expected, slice(source, s.stream.fileSize - 128, s.stream.fileSize));
+    EXPECT_EQ(test::readBytes(out), expected);
+    EXPECT_EQ(run.report, "Frames: " + std::to_string(test::demuxedFrames(test::dataPath(c.file)).size()));
+    EXPECT_FALSE(run.warning);
+    EXPECT_TRUE(host.messages.empty());
+    // A whole save: the file goes to the recent list and the edits count as saved.
+    EXPECT_EQ(s.settings.file_recent[0], out.string());
+    EXPECT_FALSE(s.edits.modified);
+    expectDecodes(out);
+  }
+}
+
+TEST(SaveJob, CutsAndGainAreWrittenAndDecode) {
+  test::TempDir dir;
+  const Frames f = framesOf(test::dataPath("id3v1.mp3"));
+  Session s;
+  ASSERT_TRUE(test::openInSession(s, test::dataPath("id3v1.mp3")));
+  addRange(s, kRangeCut, f.frames[5].pos, f.frames[9].pos);
+  addRange(s, kRangeGain, f.frames[20].pos, f.frames[40].pos, -6);
+  addRange(s, kRangeCut, f.frames[50].pos + 3, f.frames[60].pos + 3);  // frames 51..60 start inside
+  addRange(s, kRangeCut, f.frames[70].pos, f.frames[70].pos);             // a cue
+  test::ScriptedHost host;
+  const fs::path out = dir / "cut.mp3";
+  const SaveRun run = runSave(s, host, out);
+  ASSERT_EQ(run.result, SaveJob::Result::Finished);
+  const Bytes written = test::readBytes(out);
+
+  // The frames of the output are the kept ones, in order; the gain range differs
+  // from the source only in the four global_gain bytes' bits.
+  std::vector<size_t> kept;
+  for (size_t i = 0; i < f.frames.size(); ++i)
+    if (!(i >= 5 && i < 9) && !(i >= 51 && i <= 60)) kept.push_back(i);
+  EXPECT_EQ(run.report, "Frames: " + std::to_string(kept.size()) + "\nRe-syncs: 1");  // the search after the cut at 60+3
+  EXPECT_TRUE(run.warning);
+  size_t at = 0;
+  for (size_t i : kept) {
+    const DemuxedFrame& fr = f.frames[i];
+    ASSERT_LE(at + fr.size, written.size());
+    for (int64_t k = 0; k < fr.size; ++k) {
+      const uint8_t a = f.file[fr.pos + k], b = written[at + k];
+      if (i >= 20 && i < 40 && k >= 9 && k <= 32) continue;  // the fields lie in bytes 9..32
+      ASSERT_EQ(a, b) << "frame " << i << " byte " << k;
+    }
+    at += fr.size;
+  }
+  EXPECT_EQ(slice(written, at, written.size()), slice(f.file, f.file.size() - 128, f.file.size()));
+  expectDecodes(out);
+  const auto outFrames = test::demuxedFrames(out);
+  EXPECT_EQ(outFrames.size(), kept.size());
+}
+
+TEST(SaveJob, SelectionSaveIncludesTheFrameAtTheEnd) {
+  test::TempDir dir;
+  const Frames f = framesOf(test::dataPath("cbr128_info.mp3"));
+  Session s;
+  ASSERT_TRUE(test::openInSession(s, test::dataPath("cbr128_info.mp3")));
+  s.edits.selection.beg = f.frames[10].pos;
+  s.edits.selection.end = f.frames[20].pos;
+  s.save.saveSelection = true;
+  s.edits.modified = true;
+  test::ScriptedHost host;
+  const fs::path out = dir / "sel.mp3";
+  const SaveRun run = runSave(s, host, out);
+  ASSERT_EQ(run.result, SaveJob::Result::Finished);
+  EXPECT_EQ(test::readBytes(out), framesBytes(f, 10, 21));
+  EXPECT_EQ(run.report, "Frames: 11");
+  EXPECT_FALSE(s.save.saveSelection);  // cleared at the end
+  EXPECT_TRUE(s.edits.modified);       // a selection save leaves both alone
+  EXPECT_NE(s.settings.file_recent[0], out.string());
+  expectDecodes(out);
+}
+
+TEST(SaveJob, VbrSavesGetACompletedXingTag) {
+  for (const char* name : {"vbr_xing.mp3", "vbr_notag.mp3"}) {
+    SCOPED_TRACE(name);
+    test::TempDir dir;
+    const Frames f = framesOf(test::dataPath(name));
+    Session s;
+    ASSERT_TRUE(test::openInSession(s, test::dataPath(name)));
+    ASSERT_GT(s.stream.vbrMode, 0);
+    addRange(s, kRangeCut, f.frames[30].pos, f.frames[50].pos);
+    test::ScriptedHost host;
+    const fs::path out = dir / "vbr.mp3";
+    const SaveRun run = runSave(s, host, out);
+    ASSERT_EQ(run.result, SaveJob::Result::Finished);
+    const uint32_t frames = static_cast<uint32_t>(f.frames.size() - 20);
+    EXPECT_EQ(run.report, "Frames: " + std::to_string(frames) + "\nVBR Header... ok");
+    EXPECT_FALSE(run.warning);
+
+    const Bytes written = test::readBytes(out);
+    ASSERT_GT(written.size(), 208u);
+    EXPECT_EQ(written[0], 0xFF);
+    EXPECT_EQ(written[1], 0xFB);
+    EXPECT_EQ(written[2], 0x50);
+    EXPECT_EQ(written[3], f.file[f.frames[0].pos + 3]);
+    EXPECT_EQ(std::memcmp(&written[36], "Xing", 4), 0);
+    EXPECT_EQ(bigEndian(&written[40]), 7u);
+    EXPECT_EQ(bigEndian(&written[44]), frames);
+    EXPECT_EQ(bigEndian(&written[48]), written.size());
+    // The seek table points at frame starts: entry k at frame floor(k * frames / 99).
+    std::vector<int64_t> starts = {0};
+    for (int64_t p = 208; p < static_cast<int64_t>(written.size());) {
+      starts.push_back(p);
+      const FrameHeader h = decodeFrameHeader(&written[p]);
+      ASSERT_GT(h.frameSize, 0) << p;
+      p += h.frameSize;
+    }
+    ASSERT_EQ(starts.size(), frames + 1);
+    EXPECT_EQ(written[52], 0);
+    for (int k = 1; k < 100; ++k) {
+      const int64_t frameStart = starts[static_cast<size_t>(k) * frames / 99];
+      EXPECT_EQ(written[52 + k], std::min<int64_t>(255, 255 * frameStart / static_cast<int64_t>(written.size())))
+          << "entry " << k;
+    }
+    // Read back through the reader of the tag, and by opening the file.
+    BinaryFile file;
+    ASSERT_TRUE(file.open(out.string(), "rb"));
+    uint32_t tagFrames = 0, tagBytes = 0;
+    EXPECT_EQ(readVbrTag(file, 0, tagFrames, tagBytes), 208);
+    EXPECT_EQ(tagFrames, frames);
+    EXPECT_EQ(tagBytes, written.size());
+    Session reopened;
+    ASSERT_TRUE(test::openInSession(reopened, out));
+    EXPECT_EQ(reopened.stream.vbrMode, kVbrXing);
+    EXPECT_EQ(reopened.stream.xingFrames, frames);
+    EXPECT_EQ(reopened.stream.audioStart, 208);
+    EXPECT_EQ(test::demuxedFrames(out).size(), frames);
+    expectDecodes(out);
+
+    // With write_xing off no tag frame is written.
+    s.settings.write_xing = 0;
+    const SaveRun plain = runSave(s, host, dir / "plain.mp3");
+    EXPECT_EQ(plain.report, "Frames: " + std::to_string(frames));
+    const Bytes p = test::readBytes(dir / "plain.mp3");
+    EXPECT_EQ(p.size(), written.size() - 208);
+  }
+}
+
+TEST(SaveJob, ConstantBitRateNeverGetsATagFrame) {
+  test::TempDir dir;
+  Session s;
+  ASSERT_TRUE(test::openInSession(s, test::dataPath("cbr128_info.mp3")));
+  s.settings.write_xing = 1;
+  test::ScriptedHost host;
+  const SaveRun run = runSave(s, host, dir / "out.mp3");
+  EXPECT_EQ(run.report, "Frames: 116");
+  EXPECT_EQ(test::readBytes(dir / "out.mp3"), test::readBytes(test::dataPath("cbr128_notag.mp3")));
+}
+
+TEST(SaveJob, AppendReplacesAnOldId3v1Tag) {
+  struct Case {
+    const char* target;
+    const char* source;
+  };
+  for (const Case c : {Case{"cbr128_notag.mp3", "cbr128_notag.mp3"}, Case{"id3v1.mp3", "cbr128_info.mp3"},
+                       Case{"id3v1.mp3", "id3v1v2.mp3"}, Case{"cbr128_info.mp3", "id3v1.mp3"}}) {
+    SCOPED_TRACE(std::string(c.source) + " onto " + c.target);
+    test::TempDir dir;
+    const fs::path target = dir / "target.mp3";
+    fs::copy_file(test::dataPath(c.target), target);
+    const Bytes before = test::readBytes(target);
+    Session s;
+    s.settings.keep_id3v2 = 1;  // never applies to an append
+    ASSERT_TRUE(test::openInSession(s, test::dataPath(c.source)));
+    s.edits.selection.beg = s.stream.audioStart;
+    s.edits.selection.end = s.stream.audioEnd;
+    s.save.appendMode = true;
+    s.save.saveSelection = true;
+    test::ScriptedHost host;
+    const SaveRun run = runSave(s, host, target);
+    ASSERT_EQ(run.result, SaveJob::Result::Finished);
+    const Bytes source = test::readBytes(test::dataPath(c.source));
+    const bool oldTag = std::memcmp(&before[before.size() - 128], "TAG", 3) == 0;
+    Bytes expected = slice(before, 0, static_cast<int64_t>(before.size()) - (oldTag ? 128 : 0));
+    append(expected, slice(source, s.stream.audioStart, s.stream.audioEnd));
+    if (s.stream.hasId3v1) append(expected, slice(source, s.stream.fileSize - 128, s.stream.fileSize));
+    EXPECT_EQ(test::readBytes(target), expected);
+    EXPECT_EQ(run.report, "Frames: 116");
+    expectDecodes(target);
+  }
+}
+
+TEST(SaveJob, AppendToAVbrFileAddsToItsTagCount) {
+  test::TempDir dir;
+  Session s;
+  ASSERT_TRUE(test::openInSession(s, test::dataPath("vbr_xing.mp3")));
+  test::ScriptedHost host;
+  const fs::path target = dir / "vbr.mp3";
+  ASSERT_EQ(runSave(s, host, target).result, SaveJob::Result::Finished);
+
+  s.edits.selection.beg = s.stream.audioStart;
+  s.edits.selection.end = s.stream.audioEnd;
+  s.save.appendMode = true;
+  s.save.saveSelection = true;
+  const SaveRun run = runSave(s, host, target);
+  EXPECT_EQ(run.report, "Frames: 155\nVBR Header... ok");
+  const Bytes written = test::readBytes(target);
+  EXPECT_EQ(bigEndian(&written[44]), 310u);
+  EXPECT_EQ(bigEndian(&written[48]), written.size());
+  expectDecodes(target);
+
+  // Appending to a file without a tag frame at its start: the tag can't be completed.
+  const fs::path plain = dir / "plain.mp3";
+  fs::copy_file(test::dataPath("cbr128_notag.mp3"), plain);
+  const SaveRun bad = runSave(s, host, plain);
+  EXPECT_EQ(bad.result, SaveJob::Result::Finished);
+  EXPECT_EQ(bad.report, "Frames: 155\nVBR Header... Error");
+  EXPECT_TRUE(bad.warning);
+}
+
+TEST(SaveJob, ReplacingTheSourceRenamesOverIt) {
+  test::TempDir dir;
+  const fs::path source = dir / "song.mp3";
+  fs::copy_file(test::dataPath("id3v1.mp3"), source);
+  const Frames f = framesOf(source);
+  Session s;
+  ASSERT_TRUE(test::openInSession(s, source));
+  addRange(s, kRangeCut, f.frames[10].pos, f.frames[30].pos);
+  s.edits.modified = true;
+  test::ScriptedHost host;
+  const SaveRun run = runSave(s, host, source.string() + ".~~~");
+  ASSERT_EQ(run.result, SaveJob::Result::Finished);
+  EXPECT_EQ(run.report, "Frames: 96");
+  EXPECT_FALSE(run.warning);
+  Bytes expected = framesBytes(f, 0, 10);
+  append(expected, slice(f.file, f.frames[30].pos, static_cast<int64_t>(f.file.size())));
+  EXPECT_EQ(test::readBytes(source), expected);
+  EXPECT_FALSE(fs::exists(source.string() + ".~~~"));
+  EXPECT_FALSE(s.stream.isOpen());
+  EXPECT_FALSE(s.edits.modified);
+  expectDecodes(source);
+}
+
+TEST(SaveJob, ASourceThatCannotBeReplacedKeepsBothFiles) {
+  test::TempDir dir;
+  const fs::path source = dir / "song.mp3";
+  fs::copy_file(test::dataPath("cbr128_notag.mp3"), source);
+  Session s;
+  ASSERT_TRUE(test::openInSession(s, source));
+  // The source's name now belongs to a folder that is not empty: the rename fails.
+  fs::remove(source);
+  fs::create_directory(source);
+  test::writeBytes(source / "keep.txt", {'k'});
+  test::ScriptedHost host;
+  const SaveRun run = runSave(s, host, source.string() + ".~~~");
+  ASSERT_EQ(run.result, SaveJob::Result::Finished);
+  EXPECT_EQ(run.report, "Frames: 116\nError. Could not replace source file. Saved as: \"song.mp3.~~~\"");
+  EXPECT_TRUE(run.warning);
+  EXPECT_TRUE(s.save.savePath.empty());
+  EXPECT_FALSE(s.stream.isOpen());
+  EXPECT_EQ(test::readBytes(source.string() + ".~~~"), test::readBytes(test::dataPath("cbr128_notag.mp3")));
+  EXPECT_TRUE(fs::exists(source / "keep.txt"));
+}
+
+TEST(SaveJob, DamagedSourceSavesCleanWithAReSyncLine) {
+  test::TempDir dir;
+  const Frames f = framesOf(test::dataPath("cbr128_notag.mp3"));
+  Bytes damaged = slice(f.file, 0, f.frames[40].pos);
+  damaged.insert(damaged.end(), 700, 0x55);
+  append(damaged, slice(f.file, f.frames[40].pos, static_cast<int64_t>(f.file.size())));
+  test::writeBytes(dir / "damaged.mp3", damaged);
+  Session s;
+  ASSERT_TRUE(test::openInSession(s, dir / "damaged.mp3"));
+  test::ScriptedHost host;
+  const SaveRun run = runSave(s, host, dir / "clean.mp3");
+  ASSERT_EQ(run.result, SaveJob::Result::Finished);
+  EXPECT_EQ(run.report, "Frames: 116\nRe-syncs: 1");
+  EXPECT_TRUE(run.warning);
+  EXPECT_EQ(test::readBytes(dir / "clean.mp3"), f.file);
+  expectDecodes(dir / "clean.mp3");
+}
+
+TEST(SaveJob, SlicesAreBoundedAndCancelKeepsThePartWritten) {
+  test::TempDir dir;
+  const fs::path source = longSource(dir, 60);  // 2.9 MB
+  Session s;
+  ASSERT_TRUE(test::openInSession(s, source));
+  test::ScriptedHost host;
+  s.save.savePath = source.string() + ".~~~";
+  SaveJob job(s, host);
+  ASSERT_TRUE(job.open());
+  EXPECT_EQ(job.progress(), 0);
+  int64_t before = job.readPos();
+  EXPECT_FALSE(job.step());
+  EXPECT_LE(job.readPos() - before, int64_t{kSaveReadsPerStep} * kFillModeLimit);
+  EXPECT_GT(job.readPos() - before, int64_t{kSaveReadsPerStep} * (kFillModeLimit - 2000));
+  EXPECT_EQ(job.progress(), static_cast<int>(100 * job.readPos() / s.stream.audioEnd));
+  EXPECT_EQ(job.result(), SaveJob::Result::Running);
+  job.cancel();
+  EXPECT_EQ(job.result(), SaveJob::Result::Cancelled);
+  EXPECT_TRUE(job.step());
+  const Bytes partial = test::readBytes(source.string() + ".~~~");
+  const Bytes original = test::readBytes(source);
+  EXPECT_EQ(static_cast<int64_t>(partial.size()), job.readPos());
+  EXPECT_EQ(partial, slice(original, 0, static_cast<int64_t>(partial.size())));
+  EXPECT_TRUE(s.stream.isOpen());  // nothing replaced
+  EXPECT_EQ(original.size(), 60u * 48483u);
+}
+
+TEST(SaveJob, DestinationThatCannotBeCreated) {
+  Session s;
+  ASSERT_TRUE(test::openInSession(s, test::dataPath("cbr128_notag.mp3")));
+  test::ScriptedHost host;
+  test::TempDir dir;
+  const SaveRun run = runSave(s, host, dir / "no" / "such" / "folder.mp3");
+  EXPECT_EQ(run.result, SaveJob::Result::Failed);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text, "Could not create/write to file");
+  EXPECT_EQ(host.messages[0].caption, "Error");
+  EXPECT_EQ(host.messages[0].icon, MessageIcon::Error);
+  // The open source itself is never written to directly.
+  host.messages.clear();
+  const SaveRun self = runSave(s, host, test::dataPath("cbr128_notag.mp3"));
+  EXPECT_EQ(self.result, SaveJob::Result::Failed);
+  EXPECT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(test::readBytes(test::dataPath("cbr128_notag.mp3")).size(), 48483u);
+}
+
+TEST(SaveJob, LeadingDataAndTheId3v1TagFollowTheSettings) {
+  test::TempDir dir;
+  const Bytes audio = test::readBytes(test::dataPath("cbr128_notag.mp3"));
+  // An ID3v2 tag so long that the first frame lies beyond 62000: nothing is copied.
+  Bytes longTag = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 0};
+  longTag.resize(63000, 0);
+  Bytes file = longTag;
+  append(file, audio);
+  test::writeBytes(dir / "longtag.mp3", file);
+  Session s;
+  s.settings.keep_id3v2 = 1;
+  ASSERT_TRUE(test::openInSession(s, dir / "longtag.mp3"));
+  ASSERT_EQ(s.stream.audioStart, 63000);
+  ASSERT_TRUE(s.stream.hasId3v2);
+  test::ScriptedHost host;
+  ASSERT_EQ(runSave(s, host, dir / "a.mp3").result, SaveJob::Result::Finished);
+  EXPECT_EQ(test::readBytes(dir / "a.mp3"), audio);
+
+  // The tag as the file-info dialog left it: switched off, or on with new contents.
+  Session t;
+  ASSERT_TRUE(test::openInSession(t, test::dataPath("id3v1.mp3")));
+  t.stream.hasId3v1 = 0;
+  ASSERT_EQ(runSave(t, host, dir / "b.mp3").result, SaveJob::Result::Finished);
+  EXPECT_EQ(test::readBytes(dir / "b.mp3").size(), 49028u - 128u - 417u);  // no tag, no Info frame
+  Session u;
+  ASSERT_TRUE(test::openInSession(u, test::dataPath("cbr128_notag.mp3")));
+  u.stream.hasId3v1 = 1;
+  u.stream.id3v1Tag = {};
+  std::memcpy(u.stream.id3v1Tag.data(), "TAGNew title", 12);
+  ASSERT_EQ(runSave(u, host, dir / "c.mp3").result, SaveJob::Result::Finished);
+  const Bytes c = test::readBytes(dir / "c.mp3");
+  ASSERT_EQ(c.size(), audio.size() + 128);
+  EXPECT_EQ(slice(c, static_cast<int64_t>(audio.size()), static_cast<int64_t>(audio.size()) + 12),
+            Bytes({'T', 'A', 'G', 'N', 'e', 'w', ' ', 't', 'i', 't', 'l', 'e'}));
+  expectDecodes(dir / "c.mp3");
+}
+
+// A folder on a 64 KiB tmpfs, when this process may mount one; unmounted at the end.
+class TinyDisk {
+ public:
+  explicit TinyDisk(const fs::path& where) : path_(where) {
+    fs::create_directories(path_);
+    mounted_ = ::mount("tmpfs", path_.c_str(), "tmpfs", 0, "size=64k") == 0;
+  }
+  ~TinyDisk() {
+    if (mounted_) ::umount(path_.c_str());
+  }
+  bool mounted() const { return mounted_; }
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+  bool mounted_ = false;
+};
+
+void expectWriteFailure(const SaveRun& run, const test::ScriptedHost& host) {
+  EXPECT_EQ(run.result, SaveJob::Result::Failed);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text, "Could not create/write to file");
+  EXPECT_EQ(host.messages[0].caption, "Error");
+  EXPECT_EQ(host.messages[0].icon, MessageIcon::Error);
+}
+
+TEST(SaveJob, AFullDiskStopsTheSaveAndLeavesTheSourceAlone) {
+  test::TempDir dir;
+  TinyDisk disk(dir / "tiny");
+  if (disk.mounted()) {
+    // A source on the tiny disk, 48 KB of its 64: the temporary copy can't fit.
+    const fs::path source = disk.path() / "song.mp3";
+    fs::copy_file(test::dataPath("cbr128_notag.mp3"), source);
+    Session s;
+    ASSERT_TRUE(test::openInSession(s, source));
+    test::ScriptedHost host;
+    const SaveRun run = runSave(s, host, source.string() + ".~~~");
+    expectWriteFailure(run, host);
+    EXPECT_EQ(test::readBytes(source), test::readBytes(test::dataPath("cbr128_notag.mp3")));
+    EXPECT_TRUE(s.stream.isOpen());
+    EXPECT_FALSE(fs::exists(source.string() + ".~~~"));  // the useless partial copy is gone
+
+    // A large save from elsewhere onto the tiny disk fails in the middle.
+    const fs::path big = longSource(dir, 4);
+    Session t;
+    ASSERT_TRUE(test::openInSession(t, big));
+    test::ScriptedHost host2;
+    expectWriteFailure(runSave(t, host2, disk.path() / "big.mp3"), host2);
+    return;
+  }
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "neither a tmpfs mount nor /dev/full is available";
+  Session s;
+  ASSERT_TRUE(test::openInSession(s, test::dataPath("cbr128_notag.mp3")));
+  test::ScriptedHost host;
+  expectWriteFailure(runSave(s, host, "/dev/full"), host);
+  EXPECT_EQ(test::readBytes(test::dataPath("cbr128_notag.mp3")).size(), 48483u);
+}
+
+}  // namespace
+}  // namespace quillane
