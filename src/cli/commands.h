@@ -2,6 +2,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include <nlohmann/json.hpp>
+
+#include "session/session.h"
+
 namespace quillane::cli {
 
 constexpr int kExitOk = 0;
@@ -14,5 +18,13 @@ struct CommandResult {
 };
 
 void registerInfoCommand(CLI::App& app, CommandResult& result);
+void registerRangesCommand(CLI::App& app, CommandResult& result);
+void registerSaveCommand(CLI::App& app, CommandResult& result);
+void registerSplitCommand(CLI::App& app, CommandResult& result);
+void registerSheetCommands(CLI::App& app, CommandResult& result);  // cuesheet and project
+
+// The ranges as `ranges` prints them: the "List" menu's lines, or a JSON array.
+nlohmann::ordered_json rangesJson(const Session& session);
+void printRanges(const Session& session, bool json);
 
 }  // namespace quillane::cli

@@ -12,6 +12,10 @@ int main(int argc, char** argv) {
 
   quillane::cli::CommandResult result;
   quillane::cli::registerInfoCommand(app, result);
+  quillane::cli::registerSaveCommand(app, result);
+  quillane::cli::registerSplitCommand(app, result);
+  quillane::cli::registerSheetCommands(app, result);
+  quillane::cli::registerRangesCommand(app, result);
 
   try {
     app.parse(argc, argv);

@@ -1,15 +1,22 @@
 #include "cli/source_file.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 
+#include "edit/cue_sheet.h"
+#include "edit/edit_model.h"
+#include "edit/project_file.h"
+#include "settings/ui_text_ids.h"
 #include "stream/open_stream.h"
 
 namespace quillane::cli {
+namespace {
 
-bool openAudioFile(Session& session, const std::string& path, std::string& error) {
+bool readable(const std::string& path, std::string& error) {
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec)) {
     error = path + ": is a directory";
@@ -17,14 +24,51 @@ bool openAudioFile(Session& session, const std::string& path, std::string& error
   }
   if (std::FILE* probe = std::fopen(path.c_str(), "rb")) {
     std::fclose(probe);
-  } else {
-    error = path + ": " + std::strerror(errno);
-    return false;
+    return true;
   }
-  resetStreamState(session.stream);
+  error = path + ": " + std::strerror(errno);
+  return false;
+}
+
+// The extension in lower case; the path itself keeps its letters, since the file
+// system tells case apart.
+std::string lowerExtension(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  const size_t dot = path.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
+  std::string ext = path.substr(dot);
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  return ext;
+}
+
+}  // namespace
+
+bool openAudioFile(Session& session, const std::string& path, std::string& error) {
+  if (!readable(path, error)) return false;
+  resetEditModel(session, 1);
   session.stream.sourcePath = path;
+  session.projectPath.clear();
   if (!openStream(session)) {
     error = path + ": no MPEG audio frames found (Quillane reads MPEG-1, 2 and 2.5, Layers II and III)";
+    return false;
+  }
+  return true;
+}
+
+bool openSource(Session& session, Host&, const std::string& path, std::string& error) {
+  const std::string ext = lowerExtension(path);
+  if (ext == ".mp3" || ext == ".mp2" || ext == ".mus" || ext == ".mpa") return openAudioFile(session, path, error);
+  if (ext != ".qlp" && ext != ".cue") {
+    error = path + ": " + uiText(session.text, ui::kMsgUnsupportedExtension);
+    return false;
+  }
+  if (!readable(path, error)) return false;
+  closeStream(session);
+  session.projectPath = path;
+  const bool ok = ext == ".qlp" ? readProjectFile(session) : readCueSheet(session);
+  if (!ok) {
+    error = path + ": could not be read, or its audio file \"" + session.stream.sourcePath +
+            "\" could not be opened";
     return false;
   }
   return true;

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <string>
+#include <vector>
+
+#include "session/session.h"
+
+namespace quillane::cli {
+
+// The edits given on the command line, in the order given.
+struct EditSpec {
+  enum class Kind { Cut, Gain, Cue };
+  Kind kind;
+  std::string text;  // "A-B", "A-B:STEPS", "A-B:BEG:END" or "A"
+};
+
+struct EditOptions {
+  std::vector<std::string> cuts, gains, cues;
+  CLI::Option* cutOption = nullptr;
+  CLI::Option* gainOption = nullptr;
+  CLI::Option* cueOption = nullptr;
+  std::string selection;  // --selection A-B, where the command takes one
+};
+
+// Adds --cut, --gain and --cue to a subcommand.
+void addEditOptions(CLI::App& command, EditOptions& options);
+
+// The edits in the order they stood on the command line.
+std::vector<EditSpec> orderedEdits(const CLI::App& command, const EditOptions& options);
+
+// Adds each edit to the session's range table as the program does. On failure
+// returns false with `error` set (the table's refusal message, or what is wrong
+// with the text).
+bool applyEdits(Session& session, const std::vector<EditSpec>& edits, std::string& error);
+
+// Sets the selection from "A-B"; false with `error` when the text is malformed.
+bool applySelection(Session& session, const std::string& text, std::string& error);
+
+}  // namespace quillane::cli

@@ -1,0 +1,60 @@
+#include <iostream>
+
+#include "cli/cli_host.h"
+#include "cli/commands.h"
+#include "cli/edit_options.h"
+#include "cli/source_file.h"
+#include "edit/auto_cue.h"
+#include "edit/cue_sheet.h"
+#include "edit/project_file.h"
+#include "settings/ui_text_ids.h"
+
+namespace quillane::cli {
+namespace {
+
+struct SheetOptions {
+  std::string source;
+  std::string out;
+  EditOptions edits;
+  std::string autoCue;
+};
+
+int runSheet(const SheetOptions& o, const CLI::App& command, bool cueSheet) {
+  Session session;
+  CliHost host;
+  std::string error;
+  auto fail = [&](const std::string& message) {
+    std::cerr << "quillane-cli: " << message << "\n";
+    return kExitFailure;
+  };
+  if (!openSource(session, host, o.source, error)) return fail(error);
+  if (!o.autoCue.empty()) {
+    const std::optional<uint16_t> seconds = parseAutoCueInterval(o.autoCue);
+    if (!seconds) return fail("--auto-cue \"" + o.autoCue + "\": expected M:SS");
+    placeAutoCues(session, *seconds);
+  }
+  if (!applyEdits(session, orderedEdits(command, o.edits), error)) return fail(error);
+  session.projectPath = o.out;
+  const bool written = cueSheet ? writeCueSheet(session) : writeProjectFile(session);
+  if (!written) return fail(o.out + ": " + uiText(session.text, ui::kMsgCouldNotWrite));
+  return kExitOk;
+}
+
+void registerSheet(CLI::App& app, CommandResult& result, const char* name, const char* help, bool cueSheet) {
+  auto o = std::make_shared<SheetOptions>();
+  CLI::App* command = app.add_subcommand(name, help);
+  command->add_option("SOURCE", o->source, "Audio file, project file (.qlp) or cue sheet (.cue)")->required();
+  command->add_option("-o,--output", o->out, "The file to write")->required();
+  addEditOptions(*command, o->edits);
+  command->add_option("--auto-cue", o->autoCue, "Set a cue every M:SS as Auto Cue does, before the edits are added")->type_name("M:SS");
+  command->callback([o, command, &result, cueSheet] { result.exitCode = runSheet(*o, *command, cueSheet); });
+}
+
+}  // namespace
+
+void registerSheetCommands(CLI::App& app, CommandResult& result) {
+  registerSheet(app, result, "cuesheet", "Write the cues as a cue sheet", true);
+  registerSheet(app, result, "project", "Write a project file with every edit range", false);
+}
+
+}  // namespace quillane::cli

@@ -1,0 +1,69 @@
+#include <filesystem>
+#include <iostream>
+
+#include "cli/cli_host.h"
+#include "cli/commands.h"
+#include "cli/edit_options.h"
+#include "cli/progress.h"
+#include "cli/source_file.h"
+#include "save/split_save.h"
+
+namespace quillane::cli {
+namespace {
+
+struct SplitOptions {
+  std::string source;
+  std::string dir;
+  EditOptions edits;
+  std::string pattern = "Track %N";
+  int64_t first = 1;
+  bool id3v11 = false;
+};
+
+int runSplit(const SplitOptions& o, const CLI::App& command) {
+  Session session;
+  CliHost host;
+  std::string error;
+  auto fail = [&](const std::string& message) {
+    std::cerr << "quillane-cli: " << message << "\n";
+    return kExitFailure;
+  };
+  if (!openSource(session, host, o.source, error)) return fail(error);
+  if (!applyEdits(session, orderedEdits(command, o.edits), error)) return fail(error);
+  std::error_code ec;
+  std::filesystem::create_directories(o.dir, ec);
+  if (!std::filesystem::is_directory(o.dir, ec)) return fail(o.dir + ": not a folder that can be written to");
+
+  session.settings.split_name = o.pattern;
+  session.settings.split_id3v11 = o.id3v11 ? 1 : 0;
+  session.save.savePath = o.dir;
+  std::vector<std::string> messages;
+  host.capture = &messages;
+  ProgressBar bar("Splitting");
+  const SplitResult result = splitSave(session, host, o.first, [&bar](SaveJob& job) {
+    while (!job.step()) bar.update(job.progress());
+  });
+  bar.done();
+  for (const std::string& path : result.writtenPaths) std::cout << path << "\n";
+  std::ostream& report = result.ok ? std::cout : std::cerr;
+  for (const std::string& message : messages) report << (result.ok ? "" : "quillane-cli: ") << message << "\n";
+  return result.ok ? kExitOk : kExitFailure;
+}
+
+}  // namespace
+
+void registerSplitCommand(CLI::App& app, CommandResult& result) {
+  auto o = std::make_shared<SplitOptions>();
+  CLI::App* command = app.add_subcommand("split", "Save the pieces between cuts and cues as separate files");
+  command->add_option("SOURCE", o->source, "Audio file, project file (.qlp) or cue sheet (.cue)")->required();
+  command->add_option("--dir", o->dir, "Folder for the pieces (made when missing)")->required();
+  addEditOptions(*command, o->edits);
+  command->add_option("--pattern", o->pattern,
+                      "File names: %N track number, %T title, %A artist, %C sheet title, %D sheet artist")
+      ->capture_default_str();
+  command->add_option("--first", o->first, "Number of the first piece (%N)")->capture_default_str();
+  command->add_flag("--id3v11", o->id3v11, "Give every piece an ID3v1.1 tag");
+  command->callback([o, command, &result] { result.exitCode = runSplit(*o, *command); });
+}
+
+}  // namespace quillane::cli

@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "support/test_files.h"
+
+namespace quillane {
+namespace {
+
+using json = nlohmann::ordered_json;
+using test::Bytes;
+
+test::CommandOutput cli(const std::string& args) {
+  return test::runCommand(test::shellQuote(QUILLANE_CLI_PATH) + " " + args);
+}
+
+std::string q(const std::filesystem::path& p) { return test::shellQuote(p.string()); }
+
+json rangesOf(const std::string& source, const std::string& edits) {
+  const auto run = cli("ranges --json " + source + " " + edits);
+  EXPECT_EQ(run.status, 0) << run.err;
+  return json::parse(run.out);
+}
+
+// The source's audio frames (ffprobe's list, with the first frame it may drop).
+std::vector<test::DemuxedFrame> framesOf(const std::filesystem::path& path, int64_t audioStart) {
+  auto frames = test::demuxedFrames(path);
+  if (!frames.empty() && frames.front().pos != audioStart)
+    frames.insert(frames.begin(), {audioStart, frames.front().pos - audioStart});
+  return frames;
+}
+
+TEST(CliSave, WithoutEditsWritesTheAudioBytes) {
+  test::TempDir dir;
+  const auto source = test::dataPath("id3v1.mp3");
+  const auto run = cli("save " + q(source) + " -o " + q(dir / "out.mp3"));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "Frames: 116\n");
+  const Bytes in = test::readBytes(source);
+  const Bytes out = test::readBytes(dir / "out.mp3");
+  // The Info frame is not copied (constant bit rate gets no tag frame); the ID3v1 tag is.
+  const Bytes expected(in.begin() + 417, in.end());
+  EXPECT_EQ(out, expected);
+}
+
+TEST(CliSave, CutsDropExactlyTheFramesStartingInTheRange) {
+  test::TempDir dir;
+  const auto source = test::dataPath("cbr128_notag.mp3");
+  const json ranges = rangesOf(q(source), "--cut 1-2");
+  ASSERT_EQ(ranges.size(), 1u);
+  const int64_t beg = ranges[0]["beg"], end = ranges[0]["end"];
+  const auto run = cli("save " + q(source) + " -o " + q(dir / "cut.mp3") + " --cut 1-2");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const Bytes in = test::readBytes(source);
+  Bytes expected;
+  int kept = 0;
+  for (const auto& f : framesOf(source, 0)) {
+    if (f.pos >= beg && f.pos < end) continue;
+    expected.insert(expected.end(), in.begin() + f.pos, in.begin() + f.pos + f.size);
+    ++kept;
+  }
+  EXPECT_EQ(test::readBytes(dir / "cut.mp3"), expected);
+  EXPECT_EQ(run.out, "Frames: " + std::to_string(kept) + "\n");
+  EXPECT_EQ(test::runCommand("mpg123 -q -t " + q(dir / "cut.mp3")).status, 0);
+}
+
+TEST(CliSave, SelectionIncludesTheFrameAtItsEnd) {
+  test::TempDir dir;
+  const auto source = test::dataPath("cbr128_notag.mp3");
+  const auto run = cli("save " + q(source) + " -o " + q(dir / "sel.mp3") + " --selection @4000-@8000");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const Bytes in = test::readBytes(source);
+  const auto frames = framesOf(source, 0);
+  Bytes expected;
+  int64_t first = -1, last = -1;
+  for (const auto& f : frames) {
+    if (first < 0 && f.pos >= 4000) first = f.pos;
+    if (f.pos >= 8000 && last < 0) last = f.pos + f.size;
+  }
+  expected.assign(in.begin() + first, in.begin() + last);
+  EXPECT_EQ(test::readBytes(dir / "sel.mp3"), expected);
+}
+
+TEST(CliSave, GainChangesOnlyTheFramesInItsRange) {
+  test::TempDir dir;
+  const auto source = test::dataPath("cbr128_notag.mp3");
+  const auto run = cli("save " + q(source) + " -o " + q(dir / "gain.mp3") + " --gain 1-2:+4");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const json ranges = rangesOf(q(source), "--gain 1-2:+4");
+  EXPECT_EQ(ranges[0]["kind"], "Gain");
+  EXPECT_EQ(ranges[0]["title"], "(+6.0...+6.0 dB)");
+  const int64_t beg = ranges[0]["beg"], end = ranges[0]["end"];
+  const Bytes in = test::readBytes(source);
+  const Bytes out = test::readBytes(dir / "gain.mp3");
+  ASSERT_EQ(out.size(), in.size());
+  for (const auto& f : framesOf(source, 0)) {
+    const bool inside = f.pos >= beg && f.pos < end;
+    const bool same = std::equal(in.begin() + f.pos, in.begin() + f.pos + f.size, out.begin() + f.pos);
+    EXPECT_EQ(same, !inside) << "frame at " << f.pos;
+  }
+  EXPECT_EQ(test::runCommand("mpg123 -q -t " + q(dir / "gain.mp3")).status, 0);
+}
+
+TEST(CliSave, RefusalsLeaveNothingWritten) {
+  test::TempDir dir;
+  const auto source = q(test::dataPath("cbr128_notag.mp3"));
+  const auto out = dir / "out.mp3";
+  // A range inside another is refused with the table's message.
+  auto inside = cli("save " + source + " -o " + q(out) + " --cut 1-3 --cut 1.5-2");
+  EXPECT_EQ(inside.status, 1);
+  EXPECT_NE(inside.err.find("Selection range seems to be invalid"), std::string::npos) << inside.err;
+  EXPECT_FALSE(std::filesystem::exists(out));
+  auto badPosition = cli("save " + source + " -o " + q(out) + " --cut 1-x");
+  EXPECT_EQ(badPosition.status, 1);
+  EXPECT_FALSE(std::filesystem::exists(out));
+  EXPECT_EQ(cli("save " + source + " --cut 1-2").status, 2);  // no -o
+  EXPECT_EQ(cli("save " + source + " -o " + q(out) + " --bogus").status, 2);
+  EXPECT_FALSE(std::filesystem::exists(out));
+  // Layer II files can't take gain.
+  auto layer2 = cli("save " + q(test::dataPath("layer2_mpeg1.mp2")) + " -o " + q(out) + " --gain 1-2:+2");
+  EXPECT_EQ(layer2.status, 1);
+  EXPECT_NE(layer2.err.find("Can't change the volume of Layer 2 files"), std::string::npos);
+  // An existing OUT is kept unless --force.
+  test::writeBytes(out, Bytes{1, 2, 3});
+  EXPECT_EQ(cli("save " + source + " -o " + q(out)).status, 1);
+  EXPECT_EQ(test::readBytes(out), (Bytes{1, 2, 3}));
+  EXPECT_EQ(cli("save " + source + " -o " + q(out) + " --force").status, 0);
+  EXPECT_EQ(test::readBytes(out).size(), 48483u);
+  EXPECT_EQ(cli("save " + source + " -o " + q(dir / "none.mp3") + " --append").status, 1);
+}
+
+TEST(CliSave, AppendAndReplaceTheSource) {
+  test::TempDir dir;
+  const auto source = test::dataPath("id3v1.mp3");
+  const auto target = dir / "target.mp3";
+  std::filesystem::copy_file(source, target);
+  const auto run = cli("save " + q(test::dataPath("cbr128_notag.mp3")) + " -o " + q(target) + " --append");
+  ASSERT_EQ(run.status, 0) << run.err;
+  // The old ID3v1 tag is overwritten by the appended audio; the appended source has none.
+  const Bytes in = test::readBytes(source);
+  const Bytes add = test::readBytes(test::dataPath("cbr128_notag.mp3"));
+  Bytes expected(in.begin(), in.end() - 128);
+  expected.insert(expected.end(), add.begin(), add.end());
+  EXPECT_EQ(test::readBytes(target), expected);
+
+  // Naming the source as OUT replaces it (with --force) and leaves no temporary file.
+  const auto own = dir / "own.mp3";
+  std::filesystem::copy_file(test::dataPath("cbr128_notag.mp3"), own);
+  EXPECT_EQ(cli("save " + q(own) + " -o " + q(own) + " --cut 1-2").status, 1);  // refused without --force
+  EXPECT_EQ(test::readBytes(own), add);
+  const auto replaced = cli("save " + q(own) + " -o " + q(own) + " --cut 1-2 --force");
+  ASSERT_EQ(replaced.status, 0) << replaced.err;
+  EXPECT_LT(test::readBytes(own).size(), add.size());
+  EXPECT_FALSE(std::filesystem::exists(own.string() + ".~~~"));
+}
+
+TEST(CliSheets, ProjectAndCueSheetRoundTrips) {
+  test::TempDir dir;
+  const auto source = test::dataPath("tone_silence_tone.mp3");
+  std::filesystem::copy_file(source, dir / "tst.mp3");
+  const std::string edits = "--cut 1-1.5 --gain 2-3:-4:+0 --cue 4.5";
+  const json direct = rangesOf(q(dir / "tst.mp3"), edits);
+  ASSERT_EQ(cli("project " + q(dir / "tst.mp3") + " -o " + q(dir / "tst.qlp") + " " + edits).status, 0);
+  EXPECT_EQ(rangesOf(q(dir / "tst.qlp"), ""), direct);
+
+  const auto sheet = cli("cuesheet " + q(dir / "tst.mp3") + " -o " + q(dir / "tst.cue") + " --auto-cue 0:02");
+  ASSERT_EQ(sheet.status, 0) << sheet.err;
+  const Bytes text = test::readBytes(dir / "tst.cue");
+  const std::string written(text.begin(), text.end());
+  EXPECT_EQ(written,
+            "TITLE \"(Title N.N.)\"\r\nFILE \"tst.mp3\" MP3\r\n"
+            "  TRACK 01 AUDIO\r\n    TITLE \"(Track 01)\"\r\n    INDEX 01 00:02:00\r\n"
+            "  TRACK 02 AUDIO\r\n    TITLE \"(Track 02)\"\r\n    INDEX 01 00:04:01\r\n");
+  const json cues = rangesOf(q(dir / "tst.cue"), "");
+  ASSERT_EQ(cues.size(), 2u);
+  EXPECT_EQ(cues[0]["kind"], "Cue");
+  EXPECT_EQ(cues[1]["title"], "(Track 02)");
+
+  const auto listed = cli("ranges " + q(dir / "tst.qlp"));
+  EXPECT_EQ(listed.out.substr(0, 7), "01 Cut\t");
+  EXPECT_EQ(cli("ranges " + q(dir / "tst.wav")).status, 1);
+}
+
+}  // namespace
+}  // namespace quillane
