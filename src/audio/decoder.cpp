@@ -1,0 +1,196 @@
+#include "audio/decoder.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "audio/ffmpeg_decoder_backend.h"
+#include "audio/mpg123_decoder_backend.h"
+#include "settings/ui_text.h"
+#include "settings/ui_text_ids.h"
+#include "stream/frame_reader.h"
+
+namespace quillane {
+namespace {
+
+constexpr const char* kInitErrorCaption = "Decoder init error";
+constexpr const char* kFillErrorCaption = "Fill buffer error";
+constexpr uint32_t kLibrarySourceBlockSize = 16384;
+constexpr int kMaxFramesPerRead = kFrameBufferSize / kMaxFrameSize;
+
+void showError(Host& host, const std::string& text, const char* caption) {
+  host.messageBox(text, caption, MessageIcon::Error, MessageButtons::Ok, MessageAnswer::Ok);
+}
+
+// The second, plain box after a failed open: how to get the other decoder going.
+void showInstallHint(Session& session, Host& host) {
+  host.messageBox(uiText(session.text, ui::kMsgInstallDecoder), "Quillane", MessageIcon::None, MessageButtons::Ok,
+                  MessageAnswer::Ok);
+}
+
+void reportOpenFailure(Session& session, Host& host, BackendOpenResult result) {
+  switch (result) {
+    case BackendOpenResult::LoadFailed:
+      showError(host, "Could not load libmpg123 ...", kInitErrorCaption);
+      showInstallHint(session, host);
+      break;
+    case BackendOpenResult::InitFailed:
+      showError(host, "Could not initialize libmpg123", kInitErrorCaption);
+      break;
+    case BackendOpenResult::CodecFailed:
+      showError(host, "Could not open FFmpeg Codec. Try libmpg123 ...", kInitErrorCaption);
+      showInstallHint(session, host);
+      break;
+    case BackendOpenResult::Ok:
+      break;
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<DecoderBackend> makeDecoderBackend(int32_t useMpglib) {
+  if (useMpglib) return std::make_unique<Mpg123DecoderBackend>();
+  return std::make_unique<FfmpegDecoderBackend>();
+}
+
+Decoder::Decoder() : Decoder(makeDecoderBackend) {}
+Decoder::Decoder(DecoderBackendFactory factory) : factory_(std::move(factory)) {}
+Decoder::~Decoder() { decoderClose(*this); }
+
+int samplesPerFrame(const FrameHeader& header) {
+  switch (header.layer) {
+    case 1:
+      return 384;
+    case 2:
+      return 1152;
+    case 3:
+      return header.version == 1 ? 1152 : 576;
+    default:
+      return 0;
+  }
+}
+
+namespace {
+
+uint32_t clampBufferSettings(Settings& settings) {
+  if (settings.buffer_frm == 0) settings.buffer_frm = 1;
+  if (settings.buffer_frm > 8) settings.buffer_frm = 8;
+  if (settings.buffer_max < 8) settings.buffer_max = 8;
+  if (settings.buffer_max > 64) settings.buffer_max = 64;
+  // Room for 5120 bytes of PCM per frame.
+  if (settings.buffer_max * 1024u < settings.buffer_frm * 5120u)
+    settings.buffer_frm = static_cast<uint8_t>(settings.buffer_max / 5);
+  return settings.buffer_max * 1024u;
+}
+
+}  // namespace
+
+uint32_t applyBufferSizing(Settings& settings, uint32_t sampleRate) {
+  const uint32_t size = clampBufferSettings(settings);
+  return sampleRate < 32000 ? size / 2 : size;
+}
+
+uint32_t applyBufferSizing(Settings& settings, const FrameHeader& header) {
+  const uint32_t size = clampBufferSettings(settings);
+  return isLowSamplingLayer3(header) ? size / 2 : size;
+}
+
+bool decoderOpen(Session& session, Host& host, Decoder& decoder, uint32_t pcmBufferSize) {
+  decoderClose(decoder);
+  const FrameHeader& header = session.stream.currentHeader;
+  if (header.version == 0 || (header.layer != 2 && header.layer != 3)) return false;
+
+  PcmFormat format;
+  format.formatTag = 1;
+  format.channels = header.channelMode == kChannelMono ? 1 : 2;
+  format.samplesPerSecond = header.sampleRate;
+  format.bitsPerSample = 16;
+  format.blockAlign = static_cast<uint16_t>(16 / 8 * format.channels);
+  format.avgBytesPerSecond = format.samplesPerSecond * format.blockAlign;
+  decoder.format_ = format;
+
+  std::unique_ptr<DecoderBackend> backend = decoder.factory_(session.settings.use_mpglib);
+  if (!backend) {
+    reportOpenFailure(session, host, BackendOpenResult::LoadFailed);
+    return false;
+  }
+  if (!backend->supportsLayer(header.layer)) {
+    if (header.layer == 2) {
+      showError(host, "Layer 2 only supported with libmpg123 ...", kInitErrorCaption);
+      showInstallHint(session, host);
+    }
+    return false;
+  }
+  const BackendOpenResult result = backend->open(format, header.layer);
+  if (result != BackendOpenResult::Ok) {
+    reportOpenFailure(session, host, result);
+    return false;
+  }
+
+  if (!decoder.frames_) decoder.frames_ = std::make_unique<FrameBuffer>();
+  decoder.backend_ = std::move(backend);
+  decoder.pcmBufferSize_ = pcmBufferSize;
+  decoder.frameBytes_ = static_cast<uint32_t>(samplesPerFrame(header)) * format.blockAlign;
+  if (session.settings.use_mpglib) {
+    decoder.sourceBlockSize_ = kLibrarySourceBlockSize;
+  } else {
+    // The compressed bytes that fill one PCM block, as a system codec reports them.
+    const double frames = static_cast<double>(pcmBufferSize) / std::max<uint32_t>(decoder.frameBytes_, 1);
+    const double bytes = std::ceil(frames * std::max(session.stream.avgFrameSize, 1.0f));
+    decoder.sourceBlockSize_ = static_cast<uint32_t>(std::max(bytes, 1.0));
+  }
+  return true;
+}
+
+int decoderFill(Session& session, Host& host, Decoder& decoder, int64_t& position, uint8_t* block) {
+  if (decoder.sourceBlockSize_ == 0 || !decoder.backend_ || !block) return 0;
+  const int capacity = static_cast<int>(decoder.pcmBufferSize_);
+
+  // Output that did not fit last time goes first; a full block reads nothing.
+  DecodeResult result = decoder.backend_->decode(nullptr, 0, block, capacity);
+  int total = result.bytes;
+  if (total >= capacity) return total;
+
+  // As many frames as asked for, but no more than the block can take.
+  int count = std::clamp<int>(session.settings.buffer_frm, 1, kMaxFramesPerRead);
+  if (decoder.frameBytes_ > 0) {
+    const int fit = (capacity - total) / static_cast<int>(decoder.frameBytes_);
+    count = std::min(count, std::max(fit, 1));
+  }
+
+  // A read that lands on a cut only moves past it; read again.
+  int length = 0;
+  for (;;) {
+    const int64_t before = position;
+    length = readEditedFrames(session, *decoder.frames_, count, position);
+    if (length > 0 || position >= session.stream.audioEnd || position == before) break;
+  }
+  if (length <= 0) return total;
+
+  result = decoder.backend_->decode(decoder.frames_->bytes.data(), length, block + total, capacity - total);
+  if (result.failedCall)
+    host.messageBox(result.failedCall, kFillErrorCaption, MessageIcon::None, MessageButtons::Ok, MessageAnswer::Ok);
+  total += result.bytes;
+  if (result.error) {
+    const int64_t next = findFrame(session.stream, position);
+    if (next >= 0) position = next;
+    decoderReset(decoder);
+  }
+  return total;
+}
+
+void decoderReset(Decoder& decoder) {
+  if (decoder.sourceBlockSize_ != 0 && decoder.backend_) decoder.backend_->reset();
+}
+
+void decoderClose(Decoder& decoder) {
+  if (decoder.sourceBlockSize_ == 0) return;
+  if (decoder.backend_) decoder.backend_->close();
+  decoder.backend_.reset();
+  decoder.sourceBlockSize_ = 0;
+}
+
+const PcmFormat& pcmFormat(const Decoder& decoder) { return decoder.format_; }
+bool decoderIsOpen(const Decoder& decoder) { return decoder.sourceBlockSize_ != 0; }
+uint32_t pcmBufferSize(const Decoder& decoder) { return decoder.pcmBufferSize_; }
+
+}  // namespace quillane
