@@ -181,5 +181,26 @@ TEST(CliSheets, ProjectAndCueSheetRoundTrips) {
   EXPECT_EQ(cli("ranges " + q(dir / "tst.wav")).status, 1);
 }
 
+TEST(CliSplit, PiecesAtCuesWithNamesAndTags) {
+  test::TempDir dir;
+  const auto source = test::dataPath("tone_silence_tone.mp3");
+  const auto run = cli("split " + q(source) + " --dir " + q(dir / "parts") + " --cue 2 --cue 4 --id3v11 --first 7");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string folder = (dir / "parts").string();
+  EXPECT_EQ(run.out, folder + "/Track 07.mp3\n" + folder + "/Track 08.mp3\n" + folder + "/Track 09.mp3\n");
+  int64_t total = 0;
+  for (const char* name : {"Track 07.mp3", "Track 08.mp3", "Track 09.mp3"}) {
+    const Bytes piece = test::readBytes(dir / "parts" / name);
+    ASSERT_GT(piece.size(), 128u);
+    EXPECT_EQ(std::string(piece.end() - 128, piece.end() - 125), "TAG") << name;
+    total += static_cast<int64_t>(piece.size()) - 128;
+    EXPECT_EQ(test::runCommand("mpg123 -q -t " + q(dir / "parts" / name)).status, 0) << name;
+  }
+  EXPECT_EQ(test::readBytes(dir / "parts" / "Track 08.mp3")[128 * 0 + test::readBytes(dir / "parts" / "Track 08.mp3").size() - 2], 8);
+  // Every audio byte once, plus the frame at each cue that ends one piece and starts the next.
+  EXPECT_EQ(total, 96965 - 417 + 2 * 418);
+  EXPECT_EQ(cli("split " + q(source) + " --dir " + q(dir / "none")).status, 1);  // no ranges
+}
+
 }  // namespace
 }  // namespace quillane

@@ -15,17 +15,10 @@ namespace quillane {
 namespace {
 
 namespace fs = std::filesystem;
+using test::readText;
 using test::TempDir;
+using test::writeText;
 using namespace std::string_literals;
-
-std::string readText(const fs::path& path) {
-  const test::Bytes b = test::readBytes(path);
-  return std::string(b.begin(), b.end());
-}
-
-void writeText(const fs::path& path, const std::string& text) {
-  test::writeBytes(path, test::Bytes(text.begin(), text.end()));
-}
 
 void addCue(Session& s, int64_t at, const std::string& title = "", const std::string& artist = "") {
   EditRangeTable& t = s.edits;
@@ -49,17 +42,8 @@ void addSpan(Session& s, int64_t beg, int64_t end, uint8_t type) {
 // frame k starts at 576 k and at 0.024 k seconds.
 constexpr int64_t kFrame = 576;
 
-struct Fixture {
-  TempDir dir;
-  Session session;
-  fs::path audio;
-
-  explicit Fixture(const std::string& name = "ffmpeg_cbr.mp3", const std::string& sub = "") {
-    fs::create_directories(dir.path() / sub);
-    audio = dir.path() / sub / name;
-    fs::copy_file(test::dataPath(name), audio);
-    EXPECT_TRUE(test::openInSession(session, audio));
-  }
+struct Fixture : test::CopiedAudio {
+  explicit Fixture(const std::string& name = "ffmpeg_cbr.mp3", const std::string& sub = "") : CopiedAudio(name, sub) {}
 
   // Reads a sheet written into the fixture's folder into a fresh session.
   bool read(const std::string& text, Session& s, const std::string& name = "s.cue") {

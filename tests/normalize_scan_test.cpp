@@ -14,79 +14,20 @@
 #include "edit/edit_model.h"
 #include "session/host.h"
 #include "session/session.h"
-#include "stream/frame_header.h"
+#include "support/scripted_backend.h"
 #include "support/test_files.h"
 
 namespace quillane {
 namespace {
 
 using test::dataPath;
+using test::frameStarts;
 
 constexpr const char* kToneFile = "tone_silence_tone.mp3";  // 2 s tone at -6 dBFS, 2 s silence, 2 s tone
 
-// The frame starts of the open stream, audioStart up to audioEnd (exclusive).
-std::vector<int64_t> frameStarts(const Session& session) {
-  const test::Bytes bytes = test::readBytes(session.stream.sourcePath);
-  std::vector<int64_t> starts;
-  for (int64_t p = session.stream.audioStart; p + 4 <= session.stream.audioEnd;) {
-    const FrameHeader header = decodeFrameHeader(bytes.data() + p);
-    if (header.frameSize == 0) break;
-    starts.push_back(p);
-    p += header.frameSize;
-  }
-  return starts;
-}
-
-// A decoder back end whose sound is scripted per frame: every frame of the block
-// becomes 1152 sample frames of the constant value level(frame index). The frames
-// just read end at the cursor, which is how it knows which they are.
-class ScriptedBackend : public DecoderBackend {
- public:
-  ScriptedBackend(const Session& session, std::vector<int64_t> starts, std::function<int(int)> level, int* calls)
-      : session_(session), starts_(std::move(starts)), level_(std::move(level)), calls_(calls) {}
-  const char* name() const override { return "scripted"; }
-  bool supportsLayer(int) const override { return true; }
-  BackendOpenResult open(const PcmFormat& format, int) override {
-    channels_ = format.channels;
-    return BackendOpenResult::Ok;
-  }
-  DecodeResult decode(const uint8_t* frames, int length, uint8_t* out, int capacity) override {
-    if (frames == nullptr || length <= 0) return {};
-    if (calls_) ++*calls_;
-    auto end = std::lower_bound(starts_.begin(), starts_.end(), session_.stream.cursor);
-    int last = static_cast<int>(end - starts_.begin());  // one past the last frame read
-    int first = last;
-    for (int64_t covered = 0; covered < length && first > 0;) {
-      --first;
-      const int64_t next = first + 1 < static_cast<int>(starts_.size()) ? starts_[first + 1] : session_.stream.audioEnd;
-      covered += next - starts_[first];
-    }
-    int bytes = 0;
-    for (int f = first; f < last; ++f) {
-      const auto value = static_cast<uint16_t>(static_cast<int16_t>(level_(f)));
-      for (int s = 0; s < 1152 * channels_ && bytes + 2 <= capacity; ++s) {
-        out[bytes++] = static_cast<uint8_t>(value & 0xFF);
-        out[bytes++] = static_cast<uint8_t>(value >> 8);
-      }
-    }
-    return {bytes, false, nullptr};
-  }
-  void reset() override {}
-  void close() override {}
-
- private:
-  const Session& session_;
-  std::vector<int64_t> starts_;
-  std::function<int(int)> level_;
-  int* calls_;
-  int channels_ = 2;
-};
-
-DecoderBackendFactory scripted(const Session& session, std::function<int(int)> level, int* calls = nullptr) {
-  const std::vector<int64_t> starts = frameStarts(session);
-  return [&session, starts, level, calls](int32_t) -> std::unique_ptr<DecoderBackend> {
-    return std::make_unique<ScriptedBackend>(session, starts, level, calls);
-  };
+// Normalize reads blocks of 10 frames: the scripted sound is per frame of the block.
+DecoderBackendFactory scripted(const Session& session, std::function<int(int)> level, int* calls) {
+  return test::scriptedBackends(test::FramesRead::ByLength, session, frameStarts(session), std::move(level), calls);
 }
 
 // The tone file's audio frames three times over (693 frames, no tag frame): long

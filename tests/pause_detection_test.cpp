@@ -12,13 +12,14 @@
 #include "edit/edit_model.h"
 #include "session/host.h"
 #include "session/session.h"
-#include "stream/frame_header.h"
+#include "support/scripted_backend.h"
 #include "support/test_files.h"
 
 namespace quillane {
 namespace {
 
 using test::dataPath;
+using test::frameStarts;
 
 // 2 s of a 1 kHz tone at -6 dBFS, 2 s of digital silence, 2 s of tone; 231 audio
 // frames of 1152 samples after the Info frame.
@@ -28,59 +29,10 @@ constexpr const char* kToneFile = "tone_silence_tone.mp3";
 // (529) move to sample 177505 of the decoded frames, in frame 177505 / 1152 = 154.
 constexpr int kFirstLoudFrame = 154;
 
-std::vector<int64_t> frameStarts(const Session& session) {
-  const test::Bytes bytes = test::readBytes(session.stream.sourcePath);
-  std::vector<int64_t> starts;
-  for (int64_t p = session.stream.audioStart; p + 4 <= session.stream.audioEnd;) {
-    const FrameHeader header = decodeFrameHeader(bytes.data() + p);
-    if (header.frameSize == 0) break;
-    starts.push_back(p);
-    p += header.frameSize;
-  }
-  return starts;
-}
-
 int frameIndex(const std::vector<int64_t>& starts, int64_t offset) {
   const auto it = std::find(starts.begin(), starts.end(), offset);
   return it == starts.end() ? -1 : static_cast<int>(it - starts.begin());
 }
-
-// A back end whose sound is scripted per frame: each frame decodes to 1152 sample
-// frames of the constant value level(frame index). Pause detection reads one frame
-// per block, so the frame is the one that ends at the cursor.
-class ScriptedBackend : public DecoderBackend {
- public:
-  ScriptedBackend(const Session& session, std::vector<int64_t> starts, std::function<int(int)> level, int* calls)
-      : session_(session), starts_(std::move(starts)), level_(std::move(level)), calls_(calls) {}
-  const char* name() const override { return "scripted"; }
-  bool supportsLayer(int) const override { return true; }
-  BackendOpenResult open(const PcmFormat& format, int) override {
-    channels_ = format.channels;
-    return BackendOpenResult::Ok;
-  }
-  DecodeResult decode(const uint8_t* frames, int length, uint8_t* out, int capacity) override {
-    if (frames == nullptr || length <= 0) return {};
-    if (calls_) ++*calls_;
-    const auto end = std::lower_bound(starts_.begin(), starts_.end(), session_.stream.cursor);
-    const int frame = static_cast<int>(end - starts_.begin()) - 1;
-    const auto value = static_cast<uint16_t>(static_cast<int16_t>(level_(frame)));
-    int bytes = 0;
-    for (int s = 0; s < 1152 * channels_ && bytes + 2 <= capacity; ++s) {
-      out[bytes++] = static_cast<uint8_t>(value & 0xFF);
-      out[bytes++] = static_cast<uint8_t>(value >> 8);
-    }
-    return {bytes, false, nullptr};
-  }
-  void reset() override {}
-  void close() override {}
-
- private:
-  const Session& session_;
-  std::vector<int64_t> starts_;
-  std::function<int(int)> level_;
-  int* calls_;
-  int channels_ = 2;
-};
 
 // The default threshold is 30 (quiet below 900): quiet frames are 899, loud ones 900.
 constexpr int kQuiet = 899;
@@ -108,9 +60,8 @@ struct Scripted {
     };
   }
   DecoderBackendFactory factory() {
-    return [this](int32_t) -> std::unique_ptr<DecoderBackend> {
-      return std::make_unique<ScriptedBackend>(session, starts, level, &calls);
-    };
+    // Pause detection reads one frame per block: the frame is the one that ends at the cursor.
+    return test::scriptedBackends(test::FramesRead::LastOne, session, starts, level, &calls);
   }
   // Runs a whole scan over the selection (the whole file when there is none).
   int run(bool cutWholePause = false) {

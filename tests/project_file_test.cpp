@@ -16,17 +16,10 @@ namespace quillane {
 namespace {
 
 namespace fs = std::filesystem;
+using test::readText;
 using test::TempDir;
+using test::writeText;
 using namespace std::string_literals;
-
-std::string readText(const fs::path& path) {
-  const test::Bytes b = test::readBytes(path);
-  return std::string(b.begin(), b.end());
-}
-
-void writeText(const fs::path& path, const std::string& text) {
-  test::writeBytes(path, test::Bytes(text.begin(), text.end()));
-}
 
 // The frame that starts at or after offset.
 int64_t frameAt(Session& s, int64_t offset) { return findFrame(s.stream, offset); }
@@ -45,17 +38,8 @@ void addRange(Session& s, int64_t beg, int64_t end, uint8_t type = kRangeCut, in
 }
 
 // A project folder holding a copy of a test file, opened in a session.
-struct Fixture {
-  TempDir dir;
-  Session session;
-  fs::path audio;
-
-  explicit Fixture(const std::string& name = "cbr128_info.mp3", const std::string& sub = "") {
-    fs::create_directories(dir.path() / sub);
-    audio = dir.path() / sub / name;
-    fs::copy_file(test::dataPath(name), audio);
-    EXPECT_TRUE(test::openInSession(session, audio));
-  }
+struct Fixture : test::CopiedAudio {
+  explicit Fixture(const std::string& name = "cbr128_info.mp3", const std::string& sub = "") : CopiedAudio(name, sub) {}
 };
 
 void expectSameModel(const EditRangeTable& a, const EditRangeTable& b) {

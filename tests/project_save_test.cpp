@@ -17,12 +17,8 @@ namespace quillane {
 namespace {
 
 namespace fs = std::filesystem;
+using test::readText;
 using test::TempDir;
-
-std::string readText(const fs::path& path) {
-  const test::Bytes b = test::readBytes(path);
-  return std::string(b.begin(), b.end());
-}
 
 // A host whose save dialog answers with a given path, or cancels.
 class DialogHost : public SilentHost {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <climits>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -18,12 +17,7 @@ namespace quillane {
 namespace {
 
 namespace fs = std::filesystem;
-
-void writeText(const fs::path& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(content.data(), static_cast<std::streamsize>(content.size()));
-  ASSERT_TRUE(out.good()) << path;
-}
+using test::writeText;
 
 UiText builtIn() {
   UiText t;

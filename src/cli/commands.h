@@ -12,6 +12,9 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
+// Prints "quillane-cli: message" on stderr and gives the failure status.
+int failWith(const std::string& message);
+
 // Filled by the subcommand that ran.
 struct CommandResult {
   int exitCode = kExitOk;

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "cli/positions.h"
+#include "cli/source_file.h"
 #include "edit/edit_model.h"
 #include "edit/gain_dialog_model.h"
 #include "settings/ui_text_ids.h"
@@ -177,6 +178,11 @@ bool applyEdits(Session& session, const std::vector<EditSpec>& edits, std::strin
   }
   clearSelection(session.edits);
   return true;
+}
+
+bool openEditedSource(Session& session, Host& host, const std::string& source, const CLI::App& command,
+                      const EditOptions& options, std::string& error) {
+  return openSource(session, host, source, error) && applyEdits(session, orderedEdits(command, options), error);
 }
 
 bool applySelection(Session& session, const std::string& text, std::string& error) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "session/host.h"
 #include "session/session.h"
 
 namespace quillane::cli {
@@ -34,6 +35,10 @@ std::vector<EditSpec> orderedEdits(const CLI::App& command, const EditOptions& o
 // returns false with `error` set (the table's refusal message, or what is wrong
 // with the text).
 bool applyEdits(Session& session, const std::vector<EditSpec>& edits, std::string& error);
+
+// Opens SOURCE by its extension and adds the command line's edits to it.
+bool openEditedSource(Session& session, Host& host, const std::string& source, const CLI::App& command,
+                      const EditOptions& options, std::string& error);
 
 // Sets the selection from "A-B"; false with `error` when the text is malformed.
 bool applySelection(Session& session, const std::string& text, std::string& error);

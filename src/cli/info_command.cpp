@@ -58,10 +58,7 @@ std::string plainValue(const nlohmann::ordered_json& value, const std::string& k
 int runInfo(const InfoOptions& options) {
   Session session;
   std::string error;
-  if (!openAudioFile(session, options.path, error)) {
-    std::cerr << "quillane-cli: " << error << "\n";
-    return kExitFailure;
-  }
+  if (!openAudioFile(session, options.path, error)) return failWith(error);
   const nlohmann::ordered_json info = describe(session);
   if (options.json) {
     std::cout << info.dump(2) << "\n";

@@ -5,6 +5,11 @@
 
 #include "cli/commands.h"
 
+int quillane::cli::failWith(const std::string& message) {
+  std::cerr << "quillane-cli: " << message << "\n";
+  return kExitFailure;
+}
+
 int main(int argc, char** argv) {
   CLI::App app{"Quillane command-line tool: MPEG audio (MP3/MP2) inspection and lossless editing"};
   app.set_version_flag("--version", std::string("quillane-cli ") + QUILLANE_VERSION_TEXT);

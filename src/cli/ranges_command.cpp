@@ -53,10 +53,8 @@ void registerRangesCommand(CLI::App& app, CommandResult& result) {
     Session session;
     CliHost host;
     std::string error;
-    if (!openSource(session, host, options->source, error) ||
-        !applyEdits(session, orderedEdits(*command, options->edits), error)) {
-      std::cerr << "quillane-cli: " << error << "\n";
-      result.exitCode = kExitFailure;
+    if (!openEditedSource(session, host, options->source, *command, options->edits, error)) {
+      result.exitCode = failWith(error);
       return;
     }
     printRanges(session, options->json);

@@ -34,20 +34,15 @@ int runSave(const SaveOptions& o, const CLI::App& command) {
   Session session;
   CliHost host;
   std::string error;
-  auto fail = [&](const std::string& message) {
-    std::cerr << "quillane-cli: " << message << "\n";
-    return kExitFailure;
-  };
-  if (!openSource(session, host, o.source, error)) return fail(error);
-  if (!applyEdits(session, orderedEdits(command, o.edits), error)) return fail(error);
-  if (!applySelection(session, o.selection, error)) return fail(error);
+  if (!openEditedSource(session, host, o.source, command, o.edits, error)) return failWith(error);
+  if (!applySelection(session, o.selection, error)) return failWith(error);
 
   std::error_code ec;
   const bool exists = std::filesystem::exists(o.out, ec);
   const bool overSource = exists && sameFile(o.out, session.stream.sourcePath);
-  if (o.append && !exists) return fail(o.out + ": the file to append to does not exist");
-  if (o.append && overSource) return fail(o.out + ": can't append a file to itself");
-  if (!o.append && exists && !o.force) return fail(o.out + ": exists (use --force to overwrite it)");
+  if (o.append && !exists) return failWith(o.out + ": the file to append to does not exist");
+  if (o.append && overSource) return failWith(o.out + ": can't append a file to itself");
+  if (!o.append && exists && !o.force) return failWith(o.out + ": exists (use --force to overwrite it)");
 
   if (o.noXing) session.settings.write_xing = 0;
   if (o.keepId3v2) session.settings.keep_id3v2 = 1;

@@ -23,20 +23,16 @@ int runSheet(const SheetOptions& o, const CLI::App& command, bool cueSheet) {
   Session session;
   CliHost host;
   std::string error;
-  auto fail = [&](const std::string& message) {
-    std::cerr << "quillane-cli: " << message << "\n";
-    return kExitFailure;
-  };
-  if (!openSource(session, host, o.source, error)) return fail(error);
+  if (!openSource(session, host, o.source, error)) return failWith(error);
   if (!o.autoCue.empty()) {
     const std::optional<uint16_t> seconds = parseAutoCueInterval(o.autoCue);
-    if (!seconds) return fail("--auto-cue \"" + o.autoCue + "\": expected M:SS");
+    if (!seconds) return failWith("--auto-cue \"" + o.autoCue + "\": expected M:SS");
     placeAutoCues(session, *seconds);
   }
-  if (!applyEdits(session, orderedEdits(command, o.edits), error)) return fail(error);
+  if (!applyEdits(session, orderedEdits(command, o.edits), error)) return failWith(error);
   session.projectPath = o.out;
   const bool written = cueSheet ? writeCueSheet(session) : writeProjectFile(session);
-  if (!written) return fail(o.out + ": " + uiText(session.text, ui::kMsgCouldNotWrite));
+  if (!written) return failWith(o.out + ": " + uiText(session.text, ui::kMsgCouldNotWrite));
   return kExitOk;
 }
 

@@ -24,15 +24,10 @@ int runSplit(const SplitOptions& o, const CLI::App& command) {
   Session session;
   CliHost host;
   std::string error;
-  auto fail = [&](const std::string& message) {
-    std::cerr << "quillane-cli: " << message << "\n";
-    return kExitFailure;
-  };
-  if (!openSource(session, host, o.source, error)) return fail(error);
-  if (!applyEdits(session, orderedEdits(command, o.edits), error)) return fail(error);
+  if (!openEditedSource(session, host, o.source, command, o.edits, error)) return failWith(error);
   std::error_code ec;
   std::filesystem::create_directories(o.dir, ec);
-  if (!std::filesystem::is_directory(o.dir, ec)) return fail(o.dir + ": not a folder that can be written to");
+  if (!std::filesystem::is_directory(o.dir, ec)) return failWith(o.dir + ": not a folder that can be written to");
 
   session.settings.split_name = o.pattern;
   session.settings.split_id3v11 = o.id3v11 ? 1 : 0;

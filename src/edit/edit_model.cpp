@@ -331,9 +331,11 @@ std::vector<RangeMenuItem> rangeMenuItems(const Session& session) {
     const EditRange& r = t.ranges[i];
     char number[16];
     std::snprintf(number, sizeof number, "%.2d ", i + 1);
-    std::string text = number + rangeKindText(session, r) + "\t" +
-                       formatTime(r.beg - session.stream.audioStart, session.stream.avgBitrate,
-                                  session.settings.show_milisec != 0);
+    std::string text = number;
+    text += rangeKindText(session, r);
+    text += '\t';
+    text += formatTime(r.beg - session.stream.audioStart, session.stream.avgBitrate,
+                       session.settings.show_milisec != 0);
     if (!r.title.empty()) text += " " + firstCharacters(r.title, kRangeMenuTitleChars);
     items.push_back({kRangeMenuCommandBase + i, std::move(text), true});
   }

@@ -1,5 +1,6 @@
 #include "support/test_files.h"
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,6 +31,15 @@ void writeBytes(const std::filesystem::path& path, const Bytes& bytes) {
   if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
+std::string readText(const std::filesystem::path& path) {
+  const Bytes bytes = readBytes(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+void writeText(const std::filesystem::path& path, const std::string& text) {
+  writeBytes(path, Bytes(text.begin(), text.end()));
+}
+
 TempDir::TempDir() {
   static std::atomic<int> counter{0};
   path_ = std::filesystem::temp_directory_path() /
@@ -48,6 +58,13 @@ bool openInSession(Session& session, const std::filesystem::path& path) {
   resetStreamState(session.stream);
   session.stream.sourcePath = path.string();
   return openStream(session) == 1;
+}
+
+CopiedAudio::CopiedAudio(const std::string& name, const std::string& sub) {
+  std::filesystem::create_directories(dir.path() / sub);
+  audio = dir.path() / sub / name;
+  std::filesystem::copy_file(dataPath(name), audio);
+  EXPECT_TRUE(openInSession(session, audio));
 }
 
 std::string shellQuote(const std::string& text) {

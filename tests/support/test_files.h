@@ -14,6 +14,9 @@ using Bytes = std::vector<uint8_t>;
 std::filesystem::path dataPath(const std::string& name);
 Bytes readBytes(const std::filesystem::path& path);
 void writeBytes(const std::filesystem::path& path, const Bytes& bytes);
+// The same for text, byte for byte (no line end conversion).
+std::string readText(const std::filesystem::path& path);
+void writeText(const std::filesystem::path& path, const std::string& text);
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {
@@ -31,6 +34,16 @@ class TempDir {
 
 // Opens path into the session as the program does (state reset first).
 bool openInSession(Session& session, const std::filesystem::path& path);
+
+// A fresh folder holding a copy of the test file `name` (in its sub-folder `sub`,
+// when given), opened in a session: where project files and cue sheets go.
+struct CopiedAudio {
+  TempDir dir;
+  Session session;
+  std::filesystem::path audio;
+
+  CopiedAudio(const std::string& name, const std::string& sub);
+};
 
 // A frame as FFmpeg's demuxer sees it: byte offset and length.
 struct DemuxedFrame {
