@@ -148,10 +148,15 @@ TEST(CliSave, AppendAndReplaceTheSource) {
   std::filesystem::copy_file(test::dataPath("cbr128_notag.mp3"), own);
   EXPECT_EQ(cli("save " + q(own) + " -o " + q(own) + " --cut 1-2").status, 1);  // refused without --force
   EXPECT_EQ(test::readBytes(own), add);
+  std::filesystem::permissions(own, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                                        std::filesystem::perms::group_read);
   const auto replaced = cli("save " + q(own) + " -o " + q(own) + " --cut 1-2 --force");
   ASSERT_EQ(replaced.status, 0) << replaced.err;
   EXPECT_LT(test::readBytes(own).size(), add.size());
   EXPECT_FALSE(std::filesystem::exists(own.string() + ".~~~"));
+  EXPECT_EQ(std::filesystem::status(own).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                std::filesystem::perms::group_read);
 }
 
 TEST(CliSheets, ProjectAndCueSheetRoundTrips) {

@@ -197,6 +197,10 @@ void SaveJob::finish() {
     closeStream(s);
     s.edits.modified = false;
     std::error_code ec;
+    // The replaced file keeps the source's permissions.
+    const auto mode = std::filesystem::status(source, ec).permissions();
+    if (!ec) std::filesystem::permissions(temporary, mode, ec);
+    ec.clear();
     std::filesystem::rename(temporary, source, ec);
     if (ec) {
       report_ += "\n" + uiText(s.text, ui::kMsgError) + ". " + uiText(s.text, ui::kMsgCouldNotReplaceSource) +
