@@ -25,6 +25,12 @@ void registerRangesCommand(CLI::App& app, CommandResult& result);
 void registerSaveCommand(CLI::App& app, CommandResult& result);
 void registerSplitCommand(CLI::App& app, CommandResult& result);
 void registerSheetCommands(CLI::App& app, CommandResult& result);  // cuesheet and project
+void registerDecodeCommand(CLI::App& app, CommandResult& result);
+void registerAnalysisCommands(CLI::App& app, CommandResult& result);  // normalize and pauses
+
+// --decoder system|mpg123: the back end (use_mpglib 0 or 1); not given, the setting stays.
+void addDecoderOption(CLI::App& command, std::string& decoder);
+void applyDecoderOption(Session& session, const std::string& decoder);
 
 // The ranges as `ranges` prints them: the "List" menu's lines, or a JSON array.
 nlohmann::ordered_json rangesJson(const Session& session);

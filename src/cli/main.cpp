@@ -21,6 +21,8 @@ int main(int argc, char** argv) {
   quillane::cli::registerSplitCommand(app, result);
   quillane::cli::registerSheetCommands(app, result);
   quillane::cli::registerRangesCommand(app, result);
+  quillane::cli::registerDecodeCommand(app, result);
+  quillane::cli::registerAnalysisCommands(app, result);
 
   try {
     app.parse(argc, argv);

@@ -1,14 +1,9 @@
-#include <filesystem>
-#include <iostream>
-
 #include "cli/cli_host.h"
 #include "cli/commands.h"
 #include "cli/edit_options.h"
-#include "cli/progress.h"
+#include "cli/save_runner.h"
 #include "cli/source_file.h"
 #include "edit/edit_model.h"
-#include "save/save_job.h"
-#include "save/save_preparation.h"
 
 namespace quillane::cli {
 namespace {
@@ -25,11 +20,6 @@ struct SaveOptions {
   bool force = false;
 };
 
-bool sameFile(const std::string& a, const std::string& b) {
-  std::error_code ec;
-  return std::filesystem::equivalent(a, b, ec);
-}
-
 int runSave(const SaveOptions& o, const CLI::App& command) {
   Session session;
   CliHost host;
@@ -37,40 +27,16 @@ int runSave(const SaveOptions& o, const CLI::App& command) {
   if (!openEditedSource(session, host, o.source, command, o.edits, error)) return failWith(error);
   if (!applySelection(session, o.selection, error)) return failWith(error);
 
-  std::error_code ec;
-  const bool exists = std::filesystem::exists(o.out, ec);
-  const bool overSource = exists && sameFile(o.out, session.stream.sourcePath);
-  if (o.append && !exists) return failWith(o.out + ": the file to append to does not exist");
-  if (o.append && overSource) return failWith(o.out + ": can't append a file to itself");
-  if (!o.append && exists && !o.force) return failWith(o.out + ": exists (use --force to overwrite it)");
-
   if (o.noXing) session.settings.write_xing = 0;
   if (o.keepId3v2) session.settings.keep_id3v2 = 1;
   if (o.noId3v1) session.stream.hasId3v1 = 0;
 
-  // The save commands' own preparation, with the command line answering the dialog:
-  // the destination is OUT, and naming the source means replacing it.
-  host.savePath = overSource ? session.stream.sourcePath : o.out;
-  host.answerYes = o.force;
-  const SaveCommand which = o.append ? SaveCommand::Append
-                            : o.selection.empty() ? SaveCommand::All
-                                                  : SaveCommand::Selection;
-  if (!prepareSave(session, host, which)) {
-    endSaveCommand(session);
-    return kExitFailure;  // the reason went to stderr through the host
-  }
-
-  SaveJob job(session, host);
-  if (!job.open()) return kExitFailure;
-  ProgressBar bar("Saving");
-  while (!job.step()) bar.update(job.progress());
-  bar.done();
-  endSaveCommand(session);
-  std::cout << job.report() << "\n";
-  if (job.result() != SaveJob::Result::Finished) return kExitFailure;
-  // A source that could not be replaced leaves the temporary file: that is a failure.
-  if (overSource && std::filesystem::exists(session.stream.sourcePath + kReplaceSuffix, ec)) return kExitFailure;
-  return kExitOk;
+  SaveRequest request;
+  request.out = o.out;
+  request.append = o.append;
+  request.force = o.force;
+  request.selectionOnly = !o.selection.empty();
+  return runSaveRequest(session, host, request);
 }
 
 }  // namespace

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+#include "cli/cli_host.h"
+#include "session/session.h"
+
+namespace quillane::cli {
+
+// Where and how a command line saves the session's edited audio.
+struct SaveRequest {
+  std::string out;
+  bool append = false;          // append to OUT instead of creating it
+  bool force = false;           // overwrite an existing OUT
+  bool selectionOnly = false;   // save only the selection
+};
+
+// Runs the program's save (its preparation with the command line answering the
+// dialog, then the save job with a progress bar) and prints the job's report.
+// Returns the command's exit status; the reasons for a failure went to stderr.
+int runSaveRequest(Session& session, CliHost& host, const SaveRequest& request);
+
+}  // namespace quillane::cli
