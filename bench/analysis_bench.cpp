@@ -18,12 +18,14 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "audio/normalize_scan.h"
 #include "audio/pause_detection.h"
 #include "stream/open_stream.h"
 
 namespace fs = std::filesystem;
 using namespace quillane;
+namespace bench = quillane::bench;
 
 namespace {
 
@@ -49,22 +51,6 @@ double childrenCpu() {
 
 double wallNow() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-double peakRssMb(int who) {
-  rusage usage{};
-  getrusage(who, &usage);
-  return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
-
-bool generate(const fs::path& frames, const fs::path& out, int64_t minimumBytes) {
-  std::ifstream in(frames, std::ios::binary);
-  const std::vector<char> one((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (one.empty()) return false;
-  std::ofstream file(out, std::ios::binary | std::ios::trunc);
-  for (int64_t written = 0; written < minimumBytes; written += static_cast<int64_t>(one.size()))
-    file.write(one.data(), static_cast<std::streamsize>(one.size()));
-  return static_cast<bool>(file);
 }
 
 // Reads the file once so that every run below finds it in the cache.
@@ -152,19 +138,13 @@ void ratio(const char* name, const Timing& ours, const Timing& theirs) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const fs::path dataDir = argc > 1 ? fs::path(argv[1]) : fs::path(__FILE__).parent_path().parent_path() / "tests" / "data";
-  const fs::path dir = fs::temp_directory_path() / ("quillane-analysis-bench-" + std::to_string(::getpid()));
-  fs::create_directories(dir);
-  const fs::path source = dir / "hour.mp3";
-  // One hour of 128 kbit/s: 3600 s * 16000 bytes/s.
-  if (!generate(dataDir / "cbr128_notag.mp3", source, int64_t{3600} * 16000)) {
-    std::fprintf(stderr, "cannot generate %s from %s\n", source.c_str(), dataDir.c_str());
-    return 1;
-  }
+  const bench::HourFile hour(argc, argv, "analysis-bench");
+  if (!hour.ok()) return 1;
+  const fs::path& source = hour.path();
   std::printf("source: %.1f MB (%s), warm cache, one run each\n", static_cast<double>(fs::file_size(source)) / 1e6,
               source.c_str());
   warm(source);
-  const double baseRss = peakRssMb(RUSAGE_SELF);
+  const double baseRss = bench::peakRssMb(RUSAGE_SELF);
 
   const Timing normMpg = normalize(source, 1);
   print("normalize, libmpg123", normMpg);
@@ -178,7 +158,7 @@ int main(int argc, char** argv) {
   print("pause detection (all quiet), libmpg123", quietMpg);
   const Timing quietFf = pauses(source, 0, 100);
   print("pause detection (all quiet), FFmpeg", quietFf);
-  const double ourRss = peakRssMb(RUSAGE_SELF);
+  const double ourRss = bench::peakRssMb(RUSAGE_SELF);
 
   const Timing mpg123 = external("mpg123 -q -t " + shellQuote(source.string()));
   print("mpg123 -q -t", mpg123);
@@ -194,9 +174,7 @@ int main(int argc, char** argv) {
   ratio("pause (quiet) FFmpeg vs normalize", quietFf, normFf);
 
   std::printf("\npeak resident size: %.1f MB before the scans, %.1f MB after them; largest child %.1f MB\n", baseRss,
-              ourRss, peakRssMb(RUSAGE_CHILDREN));
-  std::error_code ec;
-  fs::remove_all(dir, ec);
+              ourRss, bench::peakRssMb(RUSAGE_CHILDREN));
   const bool ok = normMpg.ok && normFf.ok && pauseMpg.ok && pauseFf.ok && quietMpg.ok && quietFf.ok && mpg123.ok &&
                   ffmpeg.ok;
   return ok ? 0 : 1;

@@ -12,40 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "save/save_job.h"
 #include "stream/open_stream.h"
 
 namespace fs = std::filesystem;
 using namespace quillane;
+namespace bench = quillane::bench;
 
 namespace {
-
-double seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-bool generate(const fs::path& frames, const fs::path& out, int64_t minimumBytes) {
-  std::ifstream in(frames, std::ios::binary);
-  const std::vector<char> one((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (one.empty()) return false;
-  std::ofstream file(out, std::ios::binary | std::ios::trunc);
-  for (int64_t written = 0; written < minimumBytes; written += static_cast<int64_t>(one.size()))
-    file.write(one.data(), static_cast<std::streamsize>(one.size()));
-  return static_cast<bool>(file);
-}
-
-// read + write with a 1 MiB buffer, as cp does.
-bool copyFile(const fs::path& from, const fs::path& to) {
-  std::FILE* in = std::fopen(from.c_str(), "rb");
-  std::FILE* out = std::fopen(to.c_str(), "wb");
-  if (!in || !out) return false;
-  std::vector<char> buffer(1 << 20);
-  bool ok = true;
-  for (size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0;)
-    ok = ok && std::fwrite(buffer.data(), 1, n, out) == n;
-  std::fclose(in);
-  return std::fclose(out) == 0 && ok;
-}
 
 bool save(const fs::path& source, const fs::path& out, int64_t& frames) {
   Session session;
@@ -80,40 +55,31 @@ bool save(const fs::path& source, const fs::path& out, int64_t& frames) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const fs::path dataDir = argc > 1 ? fs::path(argv[1]) : fs::path(__FILE__).parent_path().parent_path() / "tests" / "data";
-  const fs::path dir = fs::temp_directory_path() / ("quillane-save-bench-" + std::to_string(::getpid()));
-  fs::create_directories(dir);
-  const fs::path source = dir / "hour.mp3";
-  // One hour of 128 kbit/s: 3600 s * 16000 bytes/s.
-  if (!generate(dataDir / "cbr128_notag.mp3", source, int64_t{3600} * 16000)) {
-    std::fprintf(stderr, "cannot generate %s from %s\n", source.c_str(), dataDir.c_str());
-    return 1;
-  }
-  const double megabytes = static_cast<double>(fs::file_size(source)) / 1e6;
+  const bench::HourFile hour(argc, argv, "save-bench");
+  if (!hour.ok()) return 1;
+  const fs::path& dir = hour.dir();
+  const fs::path& source = hour.path();
+  const double megabytes = hour.megabytes();
 
   double bestCopy = 1e9, bestSave = 1e9;
   int64_t frames = 0;
-  copyFile(source, dir / "warm.mp3");  // warm the cache
+  bench::copyFile(source, dir / "warm.mp3");  // warm the cache
   for (int round = 0; round < 5; ++round) {
     auto t = std::chrono::steady_clock::now();
-    if (!copyFile(source, dir / "copy.mp3")) return 1;
-    bestCopy = std::min(bestCopy, seconds(t));
+    if (!bench::copyFile(source, dir / "copy.mp3")) return 1;
+    bestCopy = std::min(bestCopy, bench::seconds(t));
     t = std::chrono::steady_clock::now();
     if (!save(source, dir / "saved.mp3", frames)) {
       std::fprintf(stderr, "save failed\n");
       return 1;
     }
-    bestSave = std::min(bestSave, seconds(t));
+    bestSave = std::min(bestSave, bench::seconds(t));
   }
 
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
   std::printf("source: %.1f MB (%s)\n", megabytes, source.c_str());
   std::printf("plain copy (1 MiB buffer): %.3f s, %.0f MB/s\n", bestCopy, megabytes / bestCopy);
   std::printf("save, 3 cuts + 1 faded gain range: %.3f s, %.0f MB/s (%.0f %% of the copy), %lld frames written\n",
               bestSave, megabytes / bestSave, 100.0 * bestCopy / bestSave, static_cast<long long>(frames));
-  std::printf("peak resident size: %.1f MB\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
-  std::error_code ec;
-  fs::remove_all(dir, ec);
+  std::printf("peak resident size: %.1f MB\n", bench::peakRssMb(RUSAGE_SELF));
   return 0;
 }

@@ -15,47 +15,18 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "save/split_save.h"
 #include "stream/open_stream.h"
 
 namespace fs = std::filesystem;
 using namespace quillane;
+namespace bench = quillane::bench;
 
 namespace {
 
 constexpr int kPieces = 20;
 constexpr int kRounds = 3;
-
-double seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-bool generate(const fs::path& frames, const fs::path& out, int64_t minimumBytes) {
-  std::ifstream in(frames, std::ios::binary);
-  const std::vector<char> one((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (one.empty()) return false;
-  std::ofstream file(out, std::ios::binary | std::ios::trunc);
-  for (int64_t written = 0; written < minimumBytes; written += static_cast<int64_t>(one.size()))
-    file.write(one.data(), static_cast<std::streamsize>(one.size()));
-  return static_cast<bool>(file);
-}
-
-// read + write with a 1 MiB buffer, as cp does.
-bool copyFile(const fs::path& from, const fs::path& to) {
-  std::FILE* in = std::fopen(from.c_str(), "rb");
-  std::FILE* out = std::fopen(to.c_str(), "wb");
-  if (!in || !out) {
-    if (in) std::fclose(in);
-    if (out) std::fclose(out);
-    return false;
-  }
-  std::vector<char> buffer(1 << 20);
-  bool ok = true;
-  for (size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0;)
-    ok = ok && std::fwrite(buffer.data(), 1, n, out) == n;
-  std::fclose(in);
-  return std::fclose(out) == 0 && ok;
-}
 
 // Empties (or creates) the folder the pieces go to, outside the timed part.
 void emptyFolder(const fs::path& folder) {
@@ -103,33 +74,28 @@ SplitRun split(const fs::path& source, const fs::path& folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const fs::path dataDir = argc > 1 ? fs::path(argv[1]) : fs::path(__FILE__).parent_path().parent_path() / "tests" / "data";
-  const fs::path dir = fs::temp_directory_path() / ("quillane-split-bench-" + std::to_string(::getpid()));
-  fs::create_directories(dir);
-  const fs::path source = dir / "hour.mp3";
-  // One hour of 128 kbit/s: 3600 s * 16000 bytes/s.
-  if (!generate(dataDir / "cbr128_notag.mp3", source, int64_t{3600} * 16000)) {
-    std::fprintf(stderr, "cannot generate %s from %s\n", source.c_str(), dataDir.c_str());
-    return 1;
-  }
-  const double megabytes = static_cast<double>(fs::file_size(source)) / 1e6;
+  const bench::HourFile hour(argc, argv, "split-bench");
+  if (!hour.ok()) return 1;
+  const fs::path& dir = hour.dir();
+  const fs::path& source = hour.path();
+  const double megabytes = hour.megabytes();
   const fs::path copy = dir / "copy.mp3";
   const fs::path pieces = dir / "pieces";
 
-  copyFile(source, dir / "warm.mp3");  // warm the cache
+  bench::copyFile(source, dir / "warm.mp3");  // warm the cache
   fs::remove(dir / "warm.mp3");
   double bestCopy = 1e9, bestSplit = 1e9;
   SplitRun last;
   for (int round = 0; round < kRounds; ++round) {
     fs::remove(copy);
     auto t = std::chrono::steady_clock::now();
-    if (!copyFile(source, copy)) return 1;
-    bestCopy = std::min(bestCopy, seconds(t));
+    if (!bench::copyFile(source, copy)) return 1;
+    bestCopy = std::min(bestCopy, bench::seconds(t));
 
     emptyFolder(pieces);
     t = std::chrono::steady_clock::now();
     last = split(source, pieces);
-    const double took = seconds(t);
+    const double took = bench::seconds(t);
     if (!last.ok || last.pieces != kPieces) {
       std::fprintf(stderr, "split failed: ok %d, %d pieces\n", last.ok ? 1 : 0, last.pieces);
       return 1;
@@ -137,16 +103,12 @@ int main(int argc, char** argv) {
     bestSplit = std::min(bestSplit, took);
   }
 
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
   std::printf("source: %.1f MB (%s)\n", megabytes, source.c_str());
   std::printf("plain copy (1 MiB buffer): %.3f s, %.0f MB/s\n", bestCopy, megabytes / bestCopy);
   std::printf("split at 19 cues into %d pieces (%.1f MB written): %.3f s, %.0f MB/s (%.0f %% of the copy)\n",
               last.pieces, static_cast<double>(last.bytes) / 1e6, bestSplit, megabytes / bestSplit,
               100.0 * bestCopy / bestSplit);
   std::printf("best of %d, warm cache\n", kRounds);
-  std::printf("peak resident size: %.1f MB\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
-  std::error_code ec;
-  fs::remove_all(dir, ec);
+  std::printf("peak resident size: %.1f MB\n", bench::peakRssMb(RUSAGE_SELF));
   return 0;
 }
