@@ -95,6 +95,8 @@ bool SaveJob::open() {
     fail();
     return false;
   }
+  // The frames go out in blocks of about 62 KB: each one a single write.
+  destination_.setUnbuffered();
 
   // Leading data: the ID3v2 tag and whatever else lies before the first audio frame.
   if (s.settings.keep_id3v2 && stream.hasId3v2 && stream.audioStart < kLeadingDataLimit && !append &&

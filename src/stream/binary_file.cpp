@@ -2,6 +2,9 @@
 
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 namespace quillane {
 
@@ -61,9 +64,26 @@ size_t BinaryFile::readAt(int64_t offset, void* buffer, size_t n) {
   return read(buffer, n);
 }
 
+size_t BinaryFile::readDirect(int64_t offset, void* buffer, size_t n) {
+  if (!file_ || offset < 0) return 0;
+  const int fd = fileno(file_);
+  size_t got = 0;
+  while (got < n) {
+    const ssize_t r = pread(fd, static_cast<char*>(buffer) + got, n - got, static_cast<off_t>(offset) + got);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) break;
+    got += static_cast<size_t>(r);
+  }
+  return got;
+}
+
 bool BinaryFile::write(const void* buffer, size_t n) {
   if (!file_) return false;
   return n == 0 || std::fwrite(buffer, 1, n, file_) == n;
+}
+
+void BinaryFile::setUnbuffered() {
+  if (file_) std::setvbuf(file_, nullptr, _IONBF, 0);
 }
 
 bool BinaryFile::flush() { return file_ && std::fflush(file_) == 0; }

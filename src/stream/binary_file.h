@@ -33,9 +33,15 @@ class BinaryFile {
   size_t read(void* buffer, size_t n);
   // Reads up to n bytes at offset.
   size_t readAt(int64_t offset, void* buffer, size_t n);
+  // Reads up to n bytes at offset straight from the file, bypassing the buffer and
+  // leaving the current position alone: one system call for a large block. Only
+  // for files opened for reading, which have no buffered writes.
+  size_t readDirect(int64_t offset, void* buffer, size_t n);
   // Writes all n bytes; false on any failure (a full disk, for one).
   bool write(const void* buffer, size_t n);
   bool flush();
+  // Large blocks written at once go straight to the file, without a copy into a buffer.
+  void setUnbuffered();
 
  private:
   std::FILE* file_ = nullptr;

@@ -47,7 +47,7 @@ int readEditedFrames(Session& session, FrameBuffer& buffer, int count, int64_t& 
   auto load = [&] {
     const int end = fill ? kFillModeLimit : std::min(kFrameBufferSize, b + count * kMaxFrameSize);
     const size_t want = static_cast<size_t>(end - b);
-    const size_t got = stream.sourceFile.readAt(p, bytes + b, want);
+    const size_t got = stream.sourceFile.readDirect(p, bytes + b, want);
     if (got < want) std::memset(bytes + b + got, 0, want - got);
     loaded = true;
   };
