@@ -21,11 +21,6 @@ namespace {
 constexpr const char* kSourceHelp = "Audio file, project file (.qlp) or cue sheet (.cue)";
 constexpr const char* kSelectionHelp = "Scan only the frames from A to B (default: the whole audio)";
 
-int failedScan(const CliHost& host) {
-  // The decoder's own messages already went to stderr through the host.
-  if (host.lastMessage.empty()) return failWith("the decoder could not be opened");
-  return kExitFailure;
-}
 
 // ---- normalize ------------------------------------------------------------
 
@@ -47,7 +42,7 @@ int runNormalize(const NormalizeOptions& o, const CLI::App& command) {
   applyDecoderOption(session, o.decoder);
 
   NormalizeScan scan(session, host);
-  if (!scan.open()) return failedScan(host);
+  if (!scan.open()) return decoderOpenFailure(host);
   ProgressBar bar("Scanning");
   while (scan.step()) bar.update(scan.progress());
   bar.done();
@@ -119,7 +114,7 @@ int runPauses(const PausesOptions& o, const CLI::App& command) {
   PauseDetection detection(session, host);
   detection.cutWholePause = o.cutWhole;
   detection.open();
-  if (!detection.start()) return failedScan(host);
+  if (!detection.start()) return decoderOpenFailure(host);
   ProgressBar bar("Scanning");
   while (detection.step()) bar.update(detection.progress());
   bar.done();

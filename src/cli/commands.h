@@ -32,6 +32,11 @@ void registerAnalysisCommands(CLI::App& app, CommandResult& result);  // normali
 void addDecoderOption(CLI::App& command, std::string& decoder);
 void applyDecoderOption(Session& session, const std::string& decoder);
 
+// The exit status when the decoder (or a scan built on it) could not be opened; its
+// own messages have gone to stderr through the host already.
+class CliHost;
+int decoderOpenFailure(const CliHost& host);
+
 // The ranges as `ranges` prints them: the "List" menu's lines, or a JSON array.
 nlohmann::ordered_json rangesJson(const Session& session);
 void printRanges(const Session& session, bool json);

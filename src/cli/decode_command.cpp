@@ -21,11 +21,6 @@ struct DecodeOptions {
   std::string decoder;
 };
 
-int failedOpen(const CliHost& host) {
-  // The decoder's own messages already went to stderr through the host.
-  if (host.lastMessage.empty()) return failWith("the decoder could not be opened");
-  return kExitFailure;
-}
 
 int runDecode(const DecodeOptions& o, const CLI::App& command) {
   Session session;
@@ -52,7 +47,7 @@ int runDecode(const DecodeOptions& o, const CLI::App& command) {
   if (selection) session.settings.buffer_frm = 1;
   session.prelistenMode = 0;
   Decoder decoder;
-  if (!decoderOpen(session, host, decoder, blockSize)) return failedOpen(host);
+  if (!decoderOpen(session, host, decoder, blockSize)) return decoderOpenFailure(host);
 
   const PcmFormat& format = pcmFormat(decoder);
   WavWriter wav;
@@ -91,6 +86,12 @@ void addDecoderOption(CLI::App& command, std::string& decoder) {
   command.add_option("--decoder", decoder, "The decoder: system (FFmpeg) or mpg123 (libmpg123)")
       ->check(CLI::IsMember({"system", "mpg123"}))
       ->type_name("system|mpg123");
+}
+
+int decoderOpenFailure(const CliHost& host) {
+  // The decoder's own messages already went to stderr through the host.
+  if (host.lastMessage.empty()) return failWith("the decoder could not be opened");
+  return kExitFailure;
 }
 
 void applyDecoderOption(Session& session, const std::string& decoder) {
