@@ -259,6 +259,7 @@ void resetEditModel(Session& session, int level) {
     resetStreamState(session.stream);
     session.save.saveSelection = false;
     session.save.appendMode = false;
+    meterResetMargin(session.meter);
   }
   if (level >= 2) session.stream.sourcePath.clear();
   if (level >= 3) resetSettings(session.settings, session.settingsFile);

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "audio/level_meter.h"
 #include "edit/edit_range.h"
 #include "save/save_state.h"
 #include "settings/settings.h"
@@ -29,7 +30,15 @@ struct Session {
   int prelistenMode = 0;    // 1: playback skips the selection as if it were cut
   bool playing = false;  // playback runs; then playPosition is where it is
   int64_t playPosition = 0;
+  int fastPlayLevel = 0;        // 0 off, 1..9 while playing fast
+  bool recordInitialised = false;  // a recording has been set up (device open)
+  bool recordWriting = false;      // ... and is writing to its file
+  LevelMeter meter;
+  uint8_t configTab = 0;  // the configuration dialog's tab to show first; the open tab when it closed
 };
+
+// Neither playback nor a recording holds an audio device.
+inline bool audioIdle(const Session& session) { return !session.playing && !session.recordInitialised; }
 
 // The play position while playback runs, else the cursor.
 inline int64_t currentPosition(const Session& session) {

@@ -1,0 +1,36 @@
+// The program: start-up in the order the window's parts depend on, then the
+// event loop until the main window has closed.
+#include <QApplication>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "edit/edit_model.h"
+#include "session/session.h"
+#include "settings/settings_location.h"
+#include "settings/ui_text.h"
+#include "shell/window_input.h"
+
+int main(int argc, char** argv) {
+  using namespace quillane;
+  QApplication app(argc, argv);  // takes Qt's own options out of argv
+  QApplication::setApplicationName(QStringLiteral("Quillane"));
+
+  auto session = std::make_unique<Session>();
+  const std::filesystem::path executable = executablePath();
+  session->settingsFile = settingsFilePath(executable);
+  // Every setting to its default, then the settings file.
+  resetEditModel(*session, 3);
+
+  // The arguments as bytes, the program's name first.
+  const std::vector<std::string> arguments(argv, argv + argc);
+  const std::string file = commandLineFile(arguments);
+
+  loadUiText(session->text, session->settings.language,
+             languageFolders(dataFolder(executable), session->settingsFile));
+
+  MainWindow window(*session);
+  window.start(file);
+  return app.exec();
+}

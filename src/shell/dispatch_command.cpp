@@ -1,0 +1,99 @@
+#include "shell/dispatch_command.h"
+
+#include "edit/project_save.h"
+#include "settings/ui_text.h"
+#include "settings/ui_text_ids.h"
+#include "shell/command_ids.h"
+#include "shell/command_stages.h"
+
+namespace quillane {
+namespace {
+
+// The dialog that a command opens, 0 for a command without one.
+int dialogOfCommand(int id) {
+  switch (id) {
+    case cmd::kGain: return dlg::kGain;
+    case cmd::kSaveSplit: return dlg::kSplit;
+    case cmd::kNormalize: return dlg::kNormalize;
+    case cmd::kPauseDetection: return dlg::kPauseDetection;
+    case cmd::kFileInfo: return dlg::kFileInfo;
+    case cmd::kNamesForCue:
+    case cmd::kNamesForCueSheet: return dlg::kNames;
+    case cmd::kAutoCue: return dlg::kAutoCue;
+    case cmd::kConfigure:
+    case cmd::kConfigureEncoder: return dlg::kConfiguration;
+    case cmd::kAbout: return dlg::kAbout;
+    default: return 0;
+  }
+}
+
+// Commands whose engine this build does not have yet: playback (the prelisten
+// buttons, Play, Stop, Space), recording (Rec, Turbo Grabber) and the help files.
+bool awaitsItsEngine(int id) {
+  switch (id) {
+    case cmd::kPrelistenToBegin:
+    case cmd::kPrelistenFromBegin:
+    case cmd::kPrelistenToEnd:
+    case cmd::kPrelistenFromEnd:
+    case 130:  // no button carries it, but it lies in the prelisten block
+    case cmd::kPrelistenAsCut:
+    case cmd::kPlay:
+    case cmd::kStop:
+    case cmd::kPlayOrStop:
+    case cmd::kRecord:
+    case cmd::kTurboGrabber:
+    case cmd::kManual:
+    case cmd::kFaq: return true;
+    default: return false;
+  }
+}
+
+}  // namespace
+
+bool commandAvailable(const Session&, const ShellHost& host, int id) {
+  if (awaitsItsEngine(id)) return false;
+  const int dialog = dialogOfCommand(id);
+  return dialog == 0 || host.dialogAvailable(dialog);
+}
+
+void dispatchCommand(Session& session, ShellHost& host, int id, int notification) {
+  if (!commandAvailable(session, host, id)) return;
+
+  // Stage A: these work with or without a file.
+  runTransportCommand(session, host, id);
+  runOpeningCommand(session, host, id);
+  runSettingsCommand(session, host, id);
+
+  // Stage B: only with a file. A command of stage A may have closed or opened it,
+  // so the test comes after stage A. Id 154 reaches both stages: while a recording
+  // writes it sets a cue mark (no file is open then), otherwise "Set &begin".
+  if (session.stream.isOpen()) {
+    runNavigationCommand(session, host, id);
+    runSelectionCommand(session, host, id, notification);
+    runFileCommand(session, host, id);
+    if (id >= cmd::kRangeMenuBase && id < cmd::kRangeMenuBase + kRangeMenuItems)
+      runRangeMenuCommand(session, host, id);
+  }
+
+}
+
+bool requireIdle(Session& session, Host& host) {
+  if (audioIdle(session)) return true;
+  host.messageBox(uiText(session.text, ui::kMsgStopPlayRecFirst), uiText(session.text, ui::kMsgNotPossible),
+                  MessageIcon::Error, MessageButtons::Ok, MessageAnswer::Ok);
+  return false;
+}
+
+bool confirmUnsaved(Session& session, Host& host) {
+  if (session.settings.warn == 0 || !session.edits.modified) return true;
+  const MessageAnswer answer = host.messageBox(uiText(session.text, ui::kMsgSaveModifiedProject), "Quillane",
+                                               MessageIcon::Question, MessageButtons::YesNoCancel,
+                                               MessageAnswer::Cancel);
+  switch (answer) {
+    case MessageAnswer::Yes: return saveProjectOrCueSheet(session, host, false, false);
+    case MessageAnswer::No: session.edits.modified = false; return true;
+    default: return false;
+  }
+}
+
+}  // namespace quillane

@@ -1,0 +1,145 @@
+#include "edit/edit_model.h"
+#include "edit/project_save.h"
+#include "save/save_preparation.h"
+#include "settings/ui_text.h"
+#include "settings/ui_text_ids.h"
+#include "shell/command_ids.h"
+#include "shell/command_stages.h"
+#include "shell/dispatch_command.h"
+#include "shell/file_opening.h"
+#include "stream/open_stream.h"
+
+namespace quillane {
+namespace {
+
+void refuse(Session& session, Host& host, int textId) {
+  host.messageBox(uiText(session.text, textId), uiText(session.text, ui::kMsgNotPossible), MessageIcon::Error,
+                  MessageButtons::Ok, MessageAnswer::Ok);
+}
+
+// A finished save may have added its target to the recent list and cleared the
+// modified mark; a save over the source closed the file.
+void showSaved(Session& session, ShellHost& host) {
+  host.rebuildRangeMenu();
+  host.rebuildRecentMenu();
+  host.refreshView(session.stream.isOpen() ? 3 : 0);
+}
+
+// "Save all", "Save selection" and "Append": the checks and the destination
+// (prepareSave), then the "Saving data..." dialog runs the save job.
+void saveAudio(Session& session, ShellHost& host, SaveCommand command) {
+  EditRangeTable& edits = session.edits;
+  if (command == SaveCommand::Append && edits.selection.beg == edits.selection.end) {
+    // An append without a selection appends the whole audio; the window shows it.
+    selectAll(edits, session.stream);
+    host.refreshView(2);
+  }
+  if (!prepareSave(session, host, command)) return;  // refused or cancelled, flags cleared
+  const int result = host.runDialog(dlg::kSaving);
+  endSaveCommand(session);
+  if (result == 0) {
+    showSaved(session, host);
+  } else if (!session.stream.isOpen()) {
+    host.rebuildRangeMenu();
+    host.refreshView(0);
+  } else {
+    host.refreshView(3);
+  }
+}
+
+void saveProject(Session& session, ShellHost& host, bool askName) {
+  if (saveProjectOrCueSheet(session, host, askName, false)) showSaved(session, host);
+}
+
+// "Save Cue sheet and edit with text editor": the sheet is written, the editor
+// started on it without waiting, and the user says when the edited sheet is to be
+// read back.
+void editCueSheet(Session& session, ShellHost& host) {
+  if (!saveProjectOrCueSheet(session, host, false, true)) return;
+  showSaved(session, host);
+  const std::string sheet = session.projectPath;
+  if (!host.startTextEditor(sheet)) {
+    // Nothing will edit the sheet, so there is nothing to reload.
+    host.beep();
+    return;
+  }
+  const MessageAnswer answer = host.messageBox(uiText(session.text, ui::kMsgReloadCueSheet), "Quillane",
+                                               MessageIcon::Question, MessageButtons::YesNo, MessageAnswer::Yes);
+  if (answer != MessageAnswer::Yes) return;
+  // Hook: stopPlayback here once the playback engine exists.
+  closeStream(session);
+  releaseTransportButtons(host);
+  resetEditModel(session, 1);
+  session.stream.sourcePath = sheet;
+  openAndShow(session, host);
+}
+
+// The guards of the commands that drop the open file. Saving the project on the
+// way puts it on the recent list, which the menu then shows.
+bool readyToDropFile(Session& session, ShellHost& host) {
+  if (!requireIdle(session, host)) return false;
+  const auto recentBefore = session.settings.file_recent;
+  const bool confirmed = confirmUnsaved(session, host);
+  if (session.settings.file_recent != recentBefore) host.rebuildRecentMenu();
+  return confirmed;
+}
+
+void openChosenFile(Session& session, ShellHost& host) {
+  if (!readyToDropFile(session, host)) return;
+  std::string chosen = session.stream.sourcePath;
+  if (!host.openFileDialog(openFileDialogRequest(session), chosen) || chosen.empty()) return;
+  closeStream(session);
+  session.stream.sourcePath = chosen;
+  openAndShow(session, host);
+}
+
+void openRecentFile(Session& session, ShellHost& host, int entry) {
+  const std::string path = session.settings.file_recent[entry];
+  if (path.empty()) return;
+  if (!readyToDropFile(session, host)) return;
+  closeStream(session);
+  resetEditModel(session, 1);
+  session.stream.sourcePath = path;
+  openAndShow(session, host);
+}
+
+}  // namespace
+
+void runOpeningCommand(Session& session, ShellHost& host, int id) {
+  if (id >= cmd::kRecentFileBase && id < cmd::kRecentFileBase + cmd::kRecentFileCount) {
+    openRecentFile(session, host, id - cmd::kRecentFileBase);
+    return;
+  }
+  switch (id) {
+    case cmd::kOpen: openChosenFile(session, host); break;
+    // The window's close handling asks what closing needs.
+    case cmd::kQuit: host.requestClose(); break;
+    default: break;
+  }
+}
+
+void runFileCommand(Session& session, ShellHost& host, int id) {
+  switch (id) {
+    case cmd::kClose:
+      if (!readyToDropFile(session, host)) return;
+      closeStream(session);
+      host.rebuildRangeMenu();
+      host.refreshView(0);
+      break;
+    case cmd::kSaveAll: saveAudio(session, host, SaveCommand::All); break;
+    case cmd::kSaveSelection: saveAudio(session, host, SaveCommand::Selection); break;
+    case cmd::kAppendTo: saveAudio(session, host, SaveCommand::Append); break;
+    case cmd::kSaveSplit:
+      if (session.edits.count == 0)
+        refuse(session, host, ui::kMsgNoRanges);
+      else
+        host.runDialog(dlg::kSplit);
+      break;
+    case cmd::kSaveProject: saveProject(session, host, false); break;
+    case cmd::kSaveProjectAs: saveProject(session, host, true); break;
+    case cmd::kEditCueSheet: editCueSheet(session, host); break;
+    default: break;
+  }
+}
+
+}  // namespace quillane

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "session/host.h"
+#include "session/session.h"
+#include "shell/shell_host.h"
+
+namespace quillane {
+
+// What showOpenError says.
+enum class OpenErrorKind { Failed = 0, UnsupportedExtension = 1 };
+
+// Opens session.stream.sourcePath by its extension, compared without regard to
+// letter case (the path itself is kept as it is): ".mp3", ".mp2", ".mus", ".mpa"
+// as audio, ".qlp" as a project file, ".cue" as a cue sheet. Shows the failure
+// (showOpenError) and returns false when it can't.
+bool openByExtension(Session& session, Host& host);
+
+// "File open failed": the audio path and the project path, and for an
+// unsupported extension "Unsupported file extension".
+void showOpenError(const Session& session, Host& host, OpenErrorKind kind);
+
+// The open path of the commands: openByExtension, then on success
+// rebuildRangeMenu and refreshView(3); on failure closeStream and refreshView(0).
+// rebuildRecentMenu whenever the opening changed the recent list.
+bool openAndShow(Session& session, ShellHost& host);
+
+// The "Open file" dialog: its title, the six type filters, and where it starts
+// (the folder of the newest recent file when no file is open).
+FileDialogRequest openFileDialogRequest(const Session& session);
+
+// One recent-file entry of the "&File" menu.
+struct RecentMenuItem {
+  int commandId;  // 1100 + n - 1
+  std::string text;  // "&1 /folder/part.../name.mp3"
+};
+// The entries for the non-empty recent files, in order; empty when the first is
+// empty, and none for a path without a "/". Folders are cut to 20 characters
+// followed by ".../" when they were 20 or longer; a name of 30 or more
+// characters is shown alone. A '&' of the path is doubled so the menu shows it.
+std::vector<RecentMenuItem> recentMenuItems(const Settings& settings);
+
+}  // namespace quillane

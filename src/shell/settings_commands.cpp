@@ -1,0 +1,75 @@
+#include "shell/command_ids.h"
+#include "shell/command_stages.h"
+
+namespace quillane {
+namespace {
+
+// The MPEG graph's height steps of the "MPEG graph level" submenu.
+constexpr int kGraphLevelStep = 20;
+constexpr int kGraphLevelHighest = 160;
+constexpr int kGraphLevelDefault = 40;
+
+// The configuration tab of the encoder settings, which F12 opens directly.
+constexpr uint8_t kEncoderTab = 1;
+
+// The setting that a display toggle of the "&Settings" menu flips.
+int32_t* displayToggle(Settings& settings, int id) {
+  switch (id) {
+    case cmd::kToggleBigTimer: return &settings.big_timer;
+    case cmd::kToggleMilliseconds: return &settings.show_milisec;
+    case cmd::kToggleDbScale: return &settings.db_scale;
+    case cmd::kToggleAutoselect: return &settings.autoselect;
+    case cmd::kToggleMargin: return &settings.margin;
+    case cmd::kToggleBitrateGraph: return &settings.bitrate_graph;
+    case cmd::kToggleBigRelative: return &settings.big_relative;
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+void runSettingsCommand(Session& session, ShellHost& host, int id) {
+  Settings& settings = session.settings;
+  if (int32_t* toggle = displayToggle(settings, id)) {
+    *toggle = *toggle ? 0 : 1;
+    host.refreshView(3);
+    return;
+  }
+
+  switch (id) {
+    case cmd::kConfigureEncoder:
+      session.configTab = kEncoderTab;
+      [[fallthrough]];
+    case cmd::kConfigure:
+      // The dialog opens on session.configTab (the tab it was closed on) and
+      // changes the settings at once, so the whole window follows afterwards.
+      host.runDialog(dlg::kConfiguration);
+      host.refreshView(3);
+      break;
+
+    case cmd::kGraphLevelHigher:
+      if (settings.level_height < kGraphLevelHighest) settings.level_height += kGraphLevelStep;
+      host.refreshView(3);
+      break;
+    case cmd::kGraphLevelLower:
+      if (settings.level_height >= kGraphLevelStep) settings.level_height -= kGraphLevelStep;
+      host.refreshView(3);
+      break;
+    case cmd::kGraphLevelDefault:
+      settings.level_height = kGraphLevelDefault;
+      host.refreshView(3);
+      break;
+
+    case cmd::kAbout:
+      host.runDialog(dlg::kAbout);
+      break;
+
+    // Hook for the help files: "\Manual.htm" (1080) and "\FAQ.htm" (1081) from the
+    // program's folder through host.openDocument. Refused by commandAvailable
+    // until the files are installed with the program.
+    default:
+      break;
+  }
+}
+
+}  // namespace quillane
