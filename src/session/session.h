@@ -5,6 +5,7 @@
 #include <string>
 
 #include "audio/level_meter.h"
+#include "audio/playback_engine.h"
 #include "edit/edit_range.h"
 #include "save/save_state.h"
 #include "settings/settings.h"
@@ -28,9 +29,10 @@ struct Session {
   SaveState save;
   std::string projectPath;  // the project file or cue sheet opened or saved last
   int prelistenMode = 0;    // 1: playback skips the selection as if it were cut
-  bool playing = false;  // playback runs; then playPosition is where it is
-  int64_t playPosition = 0;
+  bool playing = false;  // the output device is open; then playPosition is where it is
+  int64_t playPosition = 0;     // the position after the buffer the device returned last
   int fastPlayLevel = 0;        // 0 off, 1..9 while playing fast
+  PlaybackState playback;
   bool recordInitialised = false;  // a recording has been set up (device open)
   bool recordWriting = false;      // ... and is writing to its file
   LevelMeter meter;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/playback_engine.h"
 #include "session/session.h"
 #include "shell/shell_host.h"
 
@@ -30,9 +31,5 @@ void runSelectionCommand(Session& session, ShellHost& host, int id, int notifica
 void runFileCommand(Session& session, ShellHost& host, int id);
 // A "&List" item 1200 + i. navigation_commands.cpp
 void runRangeMenuCommand(Session& session, ShellHost& host, int id);
-
-// Un-presses "&Play", "&Rec" and the five prelisten buttons and gives the F7 and F8
-// buttons back their prelisten labels. transport_commands.cpp
-void releaseTransportButtons(ShellHost& host);
 
 }  // namespace quillane

@@ -27,19 +27,11 @@ int dialogOfCommand(int id) {
   }
 }
 
-// Commands whose engine this build does not have yet: playback (the prelisten
-// buttons, Play, Stop, Space), recording (Rec, Turbo Grabber) and the help files.
+// Commands whose engine this build does not have yet: recording (Rec, Turbo
+// Grabber) and the help files.
 bool awaitsItsEngine(int id) {
   switch (id) {
-    case cmd::kPrelistenToBegin:
-    case cmd::kPrelistenFromBegin:
-    case cmd::kPrelistenToEnd:
-    case cmd::kPrelistenFromEnd:
     case 130:  // no button carries it, but it lies in the prelisten block
-    case cmd::kPrelistenAsCut:
-    case cmd::kPlay:
-    case cmd::kStop:
-    case cmd::kPlayOrStop:
     case cmd::kRecord:
     case cmd::kTurboGrabber:
     case cmd::kManual:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/playback_engine.h"  // seekPlayback, releaseTransportButtons
 #include "session/session.h"
 #include "shell/shell_host.h"
 
@@ -28,11 +29,5 @@ bool requireIdle(Session& session, Host& host);
 // default): Yes saves the project (false when that fails or is cancelled),
 // No forgets the changes, Cancel refuses.
 bool confirmUnsaved(Session& session, Host& host);
-
-// The cursor jump of every navigation command: clamped up to audioStart; at or
-// after audioEnd the cursor becomes audioEnd, else the frame found at the
-// position (audioEnd when none is found). While playing the playback engine
-// restarts there.
-void seekPlayback(Session& session, int64_t position);
 
 }  // namespace quillane

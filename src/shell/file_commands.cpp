@@ -25,6 +25,14 @@ void showSaved(Session& session, ShellHost& host) {
   host.refreshView(session.stream.isOpen() ? 3 : 0);
 }
 
+// A save reads the source through the same stream record (current header,
+// selection, prelisten mode) that playback reads: playback stops first, as the
+// Stop command would stop it.
+void stopForSave(Session& session, ShellHost& host) {
+  if (!session.playing) return;
+  dispatchCommand(session, host, cmd::kStop);
+}
+
 // "Save all", "Save selection" and "Append": the checks and the destination
 // (prepareSave), then the "Saving data..." dialog runs the save job.
 void saveAudio(Session& session, ShellHost& host, SaveCommand command) {
@@ -35,6 +43,7 @@ void saveAudio(Session& session, ShellHost& host, SaveCommand command) {
     host.refreshView(2);
   }
   if (!prepareSave(session, host, command)) return;  // refused or cancelled, flags cleared
+  stopForSave(session, host);
   const int result = host.runDialog(dlg::kSaving);
   endSaveCommand(session);
   if (result == 0) {
@@ -66,7 +75,7 @@ void editCueSheet(Session& session, ShellHost& host) {
   const MessageAnswer answer = host.messageBox(uiText(session.text, ui::kMsgReloadCueSheet), "Quillane",
                                                MessageIcon::Question, MessageButtons::YesNo, MessageAnswer::Yes);
   if (answer != MessageAnswer::Yes) return;
-  // Hook: stopPlayback here once the playback engine exists.
+  stopPlayback(session);
   closeStream(session);
   releaseTransportButtons(host);
   resetEditModel(session, 1);
@@ -130,10 +139,12 @@ void runFileCommand(Session& session, ShellHost& host, int id) {
     case cmd::kSaveSelection: saveAudio(session, host, SaveCommand::Selection); break;
     case cmd::kAppendTo: saveAudio(session, host, SaveCommand::Append); break;
     case cmd::kSaveSplit:
-      if (session.edits.count == 0)
+      if (session.edits.count == 0) {
         refuse(session, host, ui::kMsgNoRanges);
-      else
+      } else {
+        stopForSave(session, host);
         host.runDialog(dlg::kSplit);
+      }
       break;
     case cmd::kSaveProject: saveProject(session, host, false); break;
     case cmd::kSaveProjectAs: saveProject(session, host, true); break;

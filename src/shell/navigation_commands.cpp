@@ -83,19 +83,6 @@ void zoom(Session& session, ShellHost& host, bool in) {
 
 }  // namespace
 
-void seekPlayback(Session& session, int64_t position) {
-  // Hook for the playback engine: while playActive it resets the output device
-  // (its buffers come back and are refilled from the new place) and the decoder.
-  AudioStream& stream = session.stream;
-  position = std::max(position, stream.audioStart);
-  if (position >= stream.audioEnd) {
-    stream.cursor = stream.audioEnd;
-    return;
-  }
-  const int64_t frame = findFrame(stream, position);
-  stream.cursor = frame < 0 ? stream.audioEnd : frame;
-}
-
 void runNavigationCommand(Session& session, ShellHost& host, int id) {
   const Settings& settings = session.settings;
   EditRangeTable& edits = session.edits;

@@ -2,14 +2,14 @@
 
 #include <string>
 
-#include "session/host.h"
+#include "audio/playback_host.h"
 
 namespace quillane {
 
 // What the command dispatcher and the window-message handling need of the main
-// window beyond messages and file dialogs. The Qt window implements it; tests
-// script it.
-class ShellHost : public Host {
+// window beyond messages, file dialogs, the transport buttons and the timers.
+// The Qt window implements it; tests script it.
+class ShellHost : public PlaybackHost {
  public:
   // Brings the window's texts in line with the model at `level` (see
   // refreshTexts) and repaints the graph.
@@ -25,11 +25,6 @@ class ShellHost : public Host {
   // False for a dialog that this build does not have yet; its commands are then
   // shown disabled and do nothing.
   virtual bool dialogAvailable(int dialogId) const = 0;
-  virtual void startTimer(int timerId, int milliseconds) = 0;
-  virtual void stopTimer(int timerId) = 0;
-  // Shows a control-panel toggle button (Play, Rec, the prelisten buttons) pressed or released.
-  virtual void setButtonPressed(int controlId, bool pressed) = 0;
-  virtual void setButtonText(int controlId, const std::string& text) = 0;
   // Keyboard focus to a control-panel field (ctl::kPositionField / kSelectionField),
   // or back to the main window for 0.
   virtual void focusControl(int controlId) = 0;

@@ -1,17 +1,9 @@
 #include "audio/level_meter.h"
 #include "shell/command_ids.h"
 #include "shell/command_stages.h"
+#include "shell/dispatch_command.h"
 
 namespace quillane {
-
-void releaseTransportButtons(ShellHost& host) {
-  for (int button : {cmd::kPlay, cmd::kRecord, cmd::kPrelistenToBegin, cmd::kPrelistenFromBegin,
-                     cmd::kPrelistenToEnd, cmd::kPrelistenFromEnd, cmd::kPrelistenAsCut})
-    host.setButtonPressed(button, false);
-  // While playing with buffer_frm >= 4 these two buttons read ">> -" and ">> +" (Fast Play).
-  host.setButtonText(cmd::kPrelistenToEnd, "..=>I");
-  host.setButtonText(cmd::kPrelistenFromEnd, "..I=>");
-}
 
 void runTransportCommand(Session& session, ShellHost& host, int id) {
   switch (id) {
@@ -26,14 +18,46 @@ void runTransportCommand(Session& session, ShellHost& host, int id) {
       // Hook: setRecordCueMark and refreshView(-2) once the recording engine exists.
       break;
 
-    // Hook for the playback and recording engines. Until they exist
-    // commandAvailable refuses these ids, so they never arrive here:
-    //   134 Play: requestPlay while idle with a valid header and the cursor before
-    //       audioEnd; or startWriting when a recording is set up but not writing.
-    //   135 Stop: playActive off, releaseTransportButtons, then stopPlayback and
-    //       refreshView(2), or stop the recording and open what it wrote (its cue
-    //       marks become cue ranges), or stopRecording and refreshView(0).
-    //   136 Space: 134 when neither playing nor writing, else 135.
+    case cmd::kPlay:
+      // Hook for the recording engine: while a recording is set up but not
+      // writing, Play starts writing (startWriting, refreshView(-2), Play pressed).
+      requestPlay(session, host);
+      break;
+
+    case cmd::kStop:
+      session.playback.playActive = false;
+      releaseTransportButtons(host);
+      if (session.playing) {
+        stopPlayback(session);
+        host.refreshView(2);
+      }
+      // Hook for the recording engine: otherwise stop the recording (and open
+      // what it wrote, its cue marks becoming cue ranges), then refresh.
+      break;
+
+    case cmd::kPlayOrStop:
+      dispatchCommand(session, host, session.playing || session.recordWriting ? cmd::kStop : cmd::kPlay);
+      break;
+
+    // The prelisten buttons work on the open file's selection.
+    case cmd::kPrelistenToBegin:
+      if (session.stream.isOpen()) requestPrelisten(session, host, 2, id);
+      break;
+    case cmd::kPrelistenFromBegin:
+      if (session.stream.isOpen()) requestPrelisten(session, host, 3, id);
+      break;
+    case cmd::kPrelistenToEnd:
+      if (session.stream.isOpen()) fastPlaySlower(session, host);
+      break;
+    case cmd::kPrelistenFromEnd:
+      if (session.stream.isOpen()) fastPlayFaster(session, host);
+      break;
+    case cmd::kPrelistenAsCut:
+      if (session.stream.isOpen()) requestPrelisten(session, host, 1, id);
+      break;
+
+    // Hook for the recording engine. Until it exists commandAvailable refuses
+    // these ids, so they never arrive here:
     //   137 Rec: when idle and confirmUnsaved: closeStream, resetEditModel(2),
     //       rebuildRangeMenu, refreshView(0), recordInit; then refreshView(-2).
     //   1043 Turbo Grabber: when idle, turboGrabber on, text 183, then 137.

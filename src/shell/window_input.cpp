@@ -152,6 +152,19 @@ void enterSelectionField(Session& session, ShellHost& host, std::string_view tex
   host.refreshView(2);
 }
 
+void playbackTimerFired(Session& session, ShellHost& host) { startTimerFired(session, host); }
+
+void playbackBufferReturned(Session& session, ShellHost& host, int bufferIndex) {
+  onBufferDone(session, host, bufferIndex);
+  int& lastShown = session.playback.lastShownRange;
+  if (session.edits.currentRange != lastShown) {
+    lastShown = session.edits.currentRange;
+    host.refreshView(2);
+  } else {
+    host.refreshView(1);
+  }
+}
+
 bool closeRequested(Session& session, Host& host) { return confirmUnsaved(session, host); }
 
 }  // namespace quillane

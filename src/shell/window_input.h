@@ -39,6 +39,13 @@ void dropFiles(Session& session, ShellHost& host, const std::vector<std::string>
 void enterPositionField(Session& session, ShellHost& host, std::string_view text);
 void enterSelectionField(Session& session, ShellHost& host, std::string_view text);
 
+// Timer 1809 fired: the deferred start of playback.
+void playbackTimerFired(Session& session, ShellHost& host);
+// The output device handed back buffer `bufferIndex`: onBufferDone, then the
+// refresh that lets the position and the current range follow playback (level 2
+// when the current range changed since the last such refresh, else level 1).
+void playbackBufferReturned(Session& session, ShellHost& host, int bufferIndex);
+
 // The close request (close box, "&Quit", Alt+F4): true when the window may close.
 bool closeRequested(Session& session, Host& host);
 
