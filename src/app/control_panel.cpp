@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -135,7 +136,15 @@ QPushButton* ControlPanel::addButton(int controlId, const char* label, bool chec
   button->setCheckable(checkable);
   button->setAutoDefault(false);
   fitToLabel(button, controlId);
-  connect(button, &QPushButton::clicked, this, [this, controlId] { emit commandClicked(controlId); });
+  connect(button, &QPushButton::clicked, this, [this, button, controlId] {
+    // A toggle button shows what its command made of it (pressed while playing
+    // or recording), not the click's own toggle.
+    if (button->isCheckable()) {
+      const QSignalBlocker blocker(button);
+      button->setChecked(!button->isChecked());
+    }
+    emit commandClicked(controlId);
+  });
   buttons_[controlId] = button;
   return button;
 }

@@ -88,9 +88,17 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
   for (auto [id, value] : checks) menu_.items.at(id)->setChecked(value != 0);
   updateCommandAvailability();
   qApp->installEventFilter(this);
+  // The output device's notices come to the window, which refreshes after each.
+  session_.playback.noticeHandler = [this](int bufferIndex) {
+    playbackBufferReturned(session_, *this, bufferIndex);
+  };
 }
 
-MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
+MainWindow::~MainWindow() {
+  stopPlayback(session_);
+  session_.playback.noticeHandler = nullptr;
+  qApp->removeEventFilter(this);
+}
 
 void MainWindow::buildStatusBar() {
   statusLabel_ = new QLabel(QStringLiteral(" "));
@@ -270,11 +278,7 @@ void MainWindow::timerFired(int timerId) {
   }
 }
 
-void MainWindow::startPlaybackFromTimer() {
-  // The playback engine starts here (and releases the transport buttons when it
-  // can't); until it exists the Play and prelisten commands are disabled and
-  // this timer is never started.
-}
+void MainWindow::startPlaybackFromTimer() { playbackTimerFired(session_, *this); }
 
 void MainWindow::setButtonPressed(int controlId, bool pressed) {
   QPushButton* button = panel_->button(controlId);
@@ -403,7 +407,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::shutdown() {
   for (auto& [id, timer] : timers_) timer->stop();
   if (session_.settings.high_pri) restoreNormalPriority();
-  // Playback and recording stop here once their engines exist.
+  // Recording stops here too once its engine exists.
+  stopPlayback(session_);
   closeStream(session_);
   releaseUiText(session_.text);
   // A minimized or maximized window keeps the rectangle stored before.

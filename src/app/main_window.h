@@ -85,7 +85,7 @@ class MainWindow : public QMainWindow, public ShellHost {
   // A window timer ran out.
   virtual void timerFired(int timerId);
   // Timer 1809: the delayed start of playback, so that the pressed button is
-  // drawn first. Playback hooks in here.
+  // drawn first.
   virtual void startPlaybackFromTimer();
   // Stops the audio, closes the file, releases the loaded texts, stores the
   // window's rectangle and writes the settings file.
