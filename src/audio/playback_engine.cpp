@@ -77,6 +77,7 @@ void fadeSegment(int16_t* samples, int from, int to, int channels) {
 }
 
 void startDeviceCycle(Session& session, PlaybackHost& host, uint32_t bufferSize);
+void refillBuffer(Session& session, PlaybackHost& host, int index);
 
 }  // namespace
 
@@ -215,9 +216,6 @@ bool startPlayback(Session& session, PlaybackHost& host) {
 
   session.playing = true;
   startDeviceCycle(session, host, bufferSize);
-  // A start at or past its stop point (F5 on a selection at the very beginning)
-  // has already ended during priming.
-  if (!session.playing) return false;
   meterResetPeaks(session.meter);
   playback.playActive = true;
   return true;
@@ -225,15 +223,42 @@ bool startPlayback(Session& session, PlaybackHost& host) {
 
 namespace {
 
-// Hands every buffer to onBufferDone as if the device had just returned it: the
-// buffers are filled from the cursor and written in order.
+// Fills buffer `index` from the cursor and writes it to the device; a decode
+// that yields nothing writes half a buffer of silence, so that the buffers keep
+// coming back until the end test of onBufferDone holds.
+void refillBuffer(Session& session, PlaybackHost& host, int index) {
+  AudioStream& stream = session.stream;
+  Decoder& decoder = playbackDecoder(session);
+  PlayBuffer& buffer = checkedBuffer(session, host, index, kCheckDecode);
+  int bytes = decoderFill(session, host, decoder, stream.cursor, buffer.data.data());
+  if (session.fastPlayLevel > 0 && fastPlayAvailable(session)) {
+    const PcmFormat& format = pcmFormat(decoder);
+    bytes = fastPlaySplice(buffer.data.data(), bytes, format.channels, static_cast<int>(format.samplesPerSecond),
+                           session.fastPlayLevel);
+  }
+  buffer.position = stream.cursor;
+  if (bytes > 0) {
+    buffer.length = static_cast<uint32_t>(bytes);
+  } else {
+    PlayBuffer& silent = checkedBuffer(session, host, index, kCheckSilence);
+    silent.length = static_cast<uint32_t>(silent.data.size() / 2);
+    std::memset(silent.data.data(), 0, silent.length);
+  }
+  buffer.prepared = true;
+  session.playback.output->write(index, buffer.data.data(), buffer.length);
+}
+
+// Fills and writes every buffer in order, from the cursor. The buffers have not
+// been played yet, so neither the end test nor the meter sees them: a start a
+// few blocks before its stop point still plays up to it.
 void startDeviceCycle(Session& session, PlaybackHost& host, uint32_t bufferSize) {
-  for (int i = 0; i < kPlayBufferCount && session.playing; ++i) {
+  session.playPosition = session.stream.cursor;
+  for (int i = 0; i < kPlayBufferCount; ++i) {
     PlayBuffer& buffer = checkedBuffer(session, host, i, kCheckPrime);
     buffer.length = bufferSize;
     buffer.prepared = false;
     buffer.position = session.stream.cursor;
-    onBufferDone(session, host, i);
+    refillBuffer(session, host, i);
   }
 }
 
@@ -261,26 +286,7 @@ void onBufferDone(Session& session, PlaybackHost& host, int bufferIndex) {
     return;
   }
 
-  Decoder& decoder = playbackDecoder(session);
-  PlayBuffer& buffer = checkedBuffer(session, host, bufferIndex, kCheckDecode);
-  int bytes = decoderFill(session, host, decoder, stream.cursor, buffer.data.data());
-  if (session.fastPlayLevel > 0 && fastPlayAvailable(session)) {
-    const PcmFormat& format = pcmFormat(decoder);
-    bytes = fastPlaySplice(buffer.data.data(), bytes, format.channels, static_cast<int>(format.samplesPerSecond),
-                           session.fastPlayLevel);
-  }
-  buffer.position = stream.cursor;
-  if (bytes > 0) {
-    buffer.length = static_cast<uint32_t>(bytes);
-  } else {
-    // Nothing decoded: half a buffer of silence keeps the buffers coming back
-    // until the end test above holds.
-    PlayBuffer& silent = checkedBuffer(session, host, bufferIndex, kCheckSilence);
-    silent.length = static_cast<uint32_t>(silent.data.size() / 2);
-    std::memset(silent.data.data(), 0, silent.length);
-  }
-  buffer.prepared = true;
-  playback.output->write(bufferIndex, buffer.data.data(), buffer.length);
+  refillBuffer(session, host, bufferIndex);
 }
 
 void stopPlayback(Session& session) {

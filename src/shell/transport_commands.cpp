@@ -26,6 +26,8 @@ void runTransportCommand(Session& session, ShellHost& host, int id) {
 
     case cmd::kStop:
       session.playback.playActive = false;
+      // A start still waiting for its timer is called off with the buttons.
+      host.stopTimer(tmr::kStartPlayback);
       releaseTransportButtons(host);
       if (session.playing) {
         stopPlayback(session);
