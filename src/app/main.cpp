@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "devices/qt_output_device.h"
 #include "edit/edit_model.h"
 #include "session/session.h"
 #include "settings/settings_location.h"
@@ -29,6 +30,10 @@ int main(int argc, char** argv) {
 
   loadUiText(session->text, session->settings.language,
              languageFolders(dataFolder(executable), session->settingsFile));
+
+  // The sound output lives as long as the window that receives its notices.
+  QtOutputDevice output;
+  session->playback.output = &output;
 
   MainWindow window(*session);
   window.start(file);

@@ -27,6 +27,9 @@ void registerSplitCommand(CLI::App& app, CommandResult& result);
 void registerSheetCommands(CLI::App& app, CommandResult& result);  // cuesheet and project
 void registerDecodeCommand(CLI::App& app, CommandResult& result);
 void registerAnalysisCommands(CLI::App& app, CommandResult& result);  // normalize and pauses
+#ifdef QUILLANE_HAS_SOUND
+void registerPlayCommand(CLI::App& app, CommandResult& result);
+#endif
 
 // --decoder system|mpg123: the back end (use_mpglib 0 or 1); not given, the setting stays.
 void addDecoderOption(CLI::App& command, std::string& decoder);

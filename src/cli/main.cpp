@@ -23,6 +23,9 @@ int main(int argc, char** argv) {
   quillane::cli::registerRangesCommand(app, result);
   quillane::cli::registerDecodeCommand(app, result);
   quillane::cli::registerAnalysisCommands(app, result);
+#ifdef QUILLANE_HAS_SOUND
+  quillane::cli::registerPlayCommand(app, result);
+#endif
 
   try {
     app.parse(argc, argv);

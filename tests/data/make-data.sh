@@ -91,6 +91,14 @@ run "${SOX[@]}" -r 44100 -c 2 -n -b 16 "$WORK/tone2.wav" synth 2 sine 1000 gain 
 run "${SOX[@]}" -r 44100 -c 2 -n -b 16 "$WORK/silence2.wav" trim 0 2
 run "${SOX[@]}" "$WORK/tone2.wav" "$WORK/silence2.wav" "$WORK/tone2.wav" "$WORK/tone_silence_tone.wav"
 
+note "source: eight 1 s steps of a sine at -6 dBFS, 400 Hz rising by 200 Hz to 1800 Hz (mono 44.1 kHz)"
+steps=()
+for f in 400 600 800 1000 1200 1400 1600 1800; do
+    run "${SOX[@]}" -r 44100 -c 1 -n -b 16 "$WORK/step$f.wav" synth 1 sine "$f" gain -6
+    steps+=("$WORK/step$f.wav")
+done
+run "${SOX[@]}" "${steps[@]}" "$WORK/tone_steps.wav"
+
 # ----------------------------------------------------------------- MPEG-1 ---
 note "cbr128_info.mp3: MPEG-1 Layer III CBR 128, joint stereo, LAME Info frame"
 run "${LAME[@]}" -b 128 -m j "$WORK/stereo3.wav" cbr128_info.mp3
@@ -133,6 +141,9 @@ run "${LAME[@]}" -b 128 -m m "$WORK/speech44.wav" speech.mp3
 
 note "tone_silence_tone.mp3: CBR 128 joint stereo, tone / silence / tone"
 run "${LAME[@]}" -b 128 -m j "$WORK/tone_silence_tone.wav" tone_silence_tone.mp3
+
+note "tone_steps.mp3: MPEG-1 Layer III mono CBR 64, 44.1 kHz, the eight frequency steps"
+run "${LAME[@]}" -b 64 -m m --resample 44.1 "$WORK/tone_steps.wav" tone_steps.mp3
 
 # ------------------------------------------------------- MPEG-2 / MPEG-2.5 ---
 note "mpeg2_22k.mp3: MPEG-2 Layer III 22050 Hz joint stereo CBR 64"

@@ -1,0 +1,241 @@
+// quillane-cli play: plays the edited audio through the sound output, with the
+// window's engine and its rules for where the cursor ends up.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include "audio/playback_engine.h"
+#include "cli/cli_host.h"
+#include "cli/commands.h"
+#include "cli/edit_options.h"
+#include "cli/positions.h"
+#include "devices/qt_output_device.h"
+#include "shell/command_ids.h"
+#include "view/time_format.h"
+
+namespace quillane::cli {
+namespace {
+
+// The prelisten buttons by mode: 1 F9, 2 F5, 3 F6, 4 F7, 5 F8.
+constexpr int kPrelistenButtons[] = {0, cmd::kPrelistenAsCut, cmd::kPrelistenToBegin, cmd::kPrelistenFromBegin,
+                                     cmd::kPrelistenToEnd, cmd::kPrelistenFromEnd};
+
+// Without a notice for this long the output has stalled for good.
+constexpr int kStallMs = 5000;
+constexpr int kWatchdogMs = 500;
+
+struct PlayOptions {
+  std::string source;
+  EditOptions edits;
+  std::string selection;
+  std::string from;
+  std::string to;
+  int prelisten = 0;
+  int device = 0;
+  int bufferFrames = 0;
+  int bufferMax = 0;
+  int fast = 0;
+  int stopAfterMs = -1;
+  int seekAtMs = -1;
+  std::string seekTo;
+  std::string decoder;
+  bool listDevices = false;
+  CLI::Option* deviceOption = nullptr;
+  CLI::Option* bufferFramesOption = nullptr;
+  CLI::Option* bufferMaxOption = nullptr;
+};
+
+// The engine's host on the command line: messages through CliHost (stderr), the
+// start timer a real one-shot QTimer on the event loop, the buttons only kept.
+class CliPlaybackHost : public PlaybackHost {
+ public:
+  explicit CliPlaybackHost(Session& session) : session_(session) {
+    timer_.setSingleShot(true);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      startTimerFired(session_, *this);
+      if (started) started();
+    });
+  }
+
+  MessageAnswer messageBox(const std::string& text, const std::string& caption, MessageIcon icon,
+                           MessageButtons buttons, MessageAnswer defaultAnswer) override {
+    return messages.messageBox(text, caption, icon, buttons, defaultAnswer);
+  }
+  bool openFileDialog(const FileDialogRequest& request, std::string& path) override {
+    return messages.openFileDialog(request, path);
+  }
+  bool saveFileDialog(const FileDialogRequest& request, std::string& path) override {
+    return messages.saveFileDialog(request, path);
+  }
+  void beep() override {}
+
+  void startTimer(int timerId, int milliseconds) override {
+    if (timerId != tmr::kStartPlayback) return;
+    timerRequested = true;
+    timer_.start(milliseconds);
+  }
+  void stopTimer(int timerId) override {
+    if (timerId == tmr::kStartPlayback) timer_.stop();
+  }
+  void setButtonPressed(int, bool) override {}
+  void setButtonText(int, const std::string&) override {}
+
+  CliHost messages;
+  bool timerRequested = false;
+  std::function<void()> started;  // after the start timer has run startTimerFired
+
+ private:
+  Session& session_;
+  QTimer timer_;
+};
+
+// What the Stop command does while playing.
+void stopCommand(Session& session, PlaybackHost& host) {
+  session.playback.playActive = false;
+  host.stopTimer(tmr::kStartPlayback);
+  releaseTransportButtons(host);
+  if (session.playing) stopPlayback(session);
+}
+
+std::optional<int64_t> positionOption(Session& session, const std::string& name, const std::string& text,
+                                      std::string& error) {
+  if (text.empty()) return std::nullopt;
+  const auto position = parsePosition(session.stream, text);
+  if (!position)
+    error = name + " \"" + text + "\": positions are [[h:]m:]s[.fraction] or @byte-offset within the audio";
+  return position;
+}
+
+int listDevices(const QtOutputDevice& device) {
+  std::cout << "0 System default\n";
+  const std::vector<std::string> names = device.outputNames();
+  for (size_t i = 0; i < names.size(); ++i) std::cout << i + 1 << " " << names[i] << "\n";
+  return kExitOk;
+}
+
+int runPlay(const PlayOptions& o, const CLI::App& command) {
+  static int argc = 1;
+  static char name[] = "quillane-cli";
+  static char* argv[] = {name, nullptr};
+  QCoreApplication app(argc, argv);
+  QtOutputDevice device;
+  if (o.listDevices) return listDevices(device);
+  if (o.source.empty()) return failWith("play: SOURCE is required");
+
+  Session session;
+  CliPlaybackHost host(session);
+  std::string error;
+  if (!openEditedSource(session, host, o.source, command, o.edits, error)) return failWith(error);
+  if (!applySelection(session, o.selection, error)) return failWith(error);
+  applyDecoderOption(session, o.decoder);
+  if (o.deviceOption->count()) session.settings.device_out = static_cast<uint8_t>(o.device);
+  if (o.bufferFramesOption->count()) session.settings.buffer_frm = static_cast<uint8_t>(o.bufferFrames);
+  if (o.bufferMaxOption->count()) session.settings.buffer_max = static_cast<uint8_t>(o.bufferMax);
+
+  const auto from = positionOption(session, "--from", o.from, error);
+  const auto to = positionOption(session, "--to", o.to, error);
+  const auto seekTo = positionOption(session, "--seek-to", o.seekTo, error);
+  if (!error.empty()) return failWith(error);
+
+  AudioStream& stream = session.stream;
+  session.playback.output = &device;
+  if (from) seekPlayback(session, *from);
+
+  int exitCode = kExitOk;
+  QElapsedTimer sinceNotice;
+  session.playback.noticeHandler = [&](int index) {
+    sinceNotice.restart();
+    onBufferDone(session, host, index);
+    if (to && session.playing && session.playPosition >= *to) stopCommand(session, host);
+    if (!session.playing) app.quit();
+  };
+
+  host.started = [&] {
+    if (!session.playing) {
+      // Nothing plays: a failure has been shown, or a prelisten ended during priming.
+      if (!host.messages.lastMessage.empty()) exitCode = kExitFailure;
+      app.quit();
+      return;
+    }
+    sinceNotice.start();
+    // Fast Play steps as F8 gives them while playing.
+    for (int i = 0; i < o.fast; ++i) fastPlayFaster(session, host);
+    if (o.stopAfterMs >= 0)
+      QTimer::singleShot(o.stopAfterMs, &app, [&] {
+        stopCommand(session, host);
+        app.quit();
+      });
+    if (o.seekAtMs >= 0 && seekTo)
+      QTimer::singleShot(o.seekAtMs, &app, [&] {
+        if (session.playing) seekPlayback(session, *seekTo);
+      });
+  };
+
+  if (o.prelisten > 0)
+    requestPrelisten(session, host, o.prelisten, kPrelistenButtons[o.prelisten]);
+  else
+    requestPlay(session, host);
+
+  if (host.timerRequested) {
+    QTimer watchdog;
+    QObject::connect(&watchdog, &QTimer::timeout, [&] {
+      if (session.playing && sinceNotice.isValid() && sinceNotice.elapsed() > kStallMs) {
+        stopCommand(session, host);
+        exitCode = failWith("the output device stopped returning buffers");
+        app.quit();
+      }
+    });
+    watchdog.start(kWatchdogMs);
+    app.exec();
+    stopPlayback(session);
+  }
+  session.playback.output = nullptr;
+  device.close();
+
+  std::cout << "stopped at " << stream.cursor << " ("
+            << formatTime(stream.cursor - stream.audioStart, stream.avgBitrate, false) << ")\n";
+  return exitCode;
+}
+
+}  // namespace
+
+void registerPlayCommand(CLI::App& app, CommandResult& result) {
+  auto o = std::make_shared<PlayOptions>();
+  CLI::App* command = app.add_subcommand("play", "Play the edited audio through the sound output");
+  command->add_option("SOURCE", o->source, "Audio file, project file (.qlp) or cue sheet (.cue)");
+  addEditOptions(*command, o->edits);
+  CLI::Option* selection =
+      command->add_option("--selection", o->selection, "The selection the prelisten works on")->type_name("A-B");
+  command->add_option("--from", o->from, "Play from here (the cursor)")->type_name("T");
+  command->add_option("--to", o->to, "Stop once playback has reached this position")->type_name("T");
+  command->add_option("--prelisten", o->prelisten, "Prelisten instead of play: 1 F9 (as cut), 2 F5, 3 F6, 4 F7, 5 F8")
+      ->check(CLI::Range(1, 5))
+      ->needs(selection);
+  o->deviceOption = command->add_option("--device", o->device, "Output device: 0 the system default, n output n")
+                        ->check(CLI::Range(0, 255));
+  o->bufferFramesOption =
+      command->add_option("--buffer-frames", o->bufferFrames, "Frames decoded into each buffer (buffer_frm)")
+          ->check(CLI::Range(1, 8));
+  o->bufferMaxOption =
+      command->add_option("--buffer-max", o->bufferMax, "Largest buffer in KiB (buffer_max); 8 frames need 40")
+          ->check(CLI::Range(8, 64));
+  command->add_option("--fast", o->fast, "Fast Play level after the start (F8 pressed N times; needs buffer_frm >= 4)")
+      ->check(CLI::Range(0, 9));
+  command->add_option("--stop-after-ms", o->stopAfterMs, "Stop, as the Stop command does, after N ms of playing")
+      ->check(CLI::NonNegativeNumber);
+  CLI::Option* seekAt =
+      command->add_option("--seek-at-ms", o->seekAtMs, "Move the cursor to --seek-to after N ms of playing")
+          ->check(CLI::NonNegativeNumber);
+  CLI::Option* seekTo = command->add_option("--seek-to", o->seekTo, "Where --seek-at-ms moves the cursor")->type_name("T");
+  seekAt->needs(seekTo);
+  seekTo->needs(seekAt);
+  command->add_flag("--list-devices", o->listDevices, "List the outputs with their --device numbers");
+  addDecoderOption(*command, o->decoder);
+  command->callback([o, command, &result] { result.exitCode = runPlay(*o, *command); });
+}
+
+}  // namespace quillane::cli
