@@ -7,6 +7,9 @@
 #   bench/playback_dropouts.sh [SECONDS]
 #
 # QUILLANE_CLI names the command line tool (default: build/test/src/cli/quillane-cli).
+# When QUILLANE_WINDOW_BENCH names bench/window_playback_bench's executable, the
+# same file is then played through the main window (offscreen), which repaints
+# its view at every returned buffer.
 # Uses scripts/sound-server; a server it had to start is stopped again at the end.
 # Needs sox, lame, parec and python3.
 set -euo pipefail
@@ -62,19 +65,32 @@ print(f"tone {(last - first) / 44100:.2f} s, dropouts {runs}, "
 EOF
 }
 
-for frames in 1 8; do
+# Records the sink's monitor while the command runs; prints how long it took.
+record_while() {
   parec -d q_sink.monitor --raw --format=s16le --rate=44100 --channels=2 --latency-msec=10 \
     >"$work/recording.raw" &
   recorder=$!
   sleep 0.5
   start=$(date +%s.%N)
-  # 8 frames of PCM need a 40 KiB buffer: allow 64 so that buffer_frm stays as given.
-  "$cli" play "$work/sine.mp3" --buffer-frames "$frames" --buffer-max 64 >"$work/play.out"
+  "$@" >"$work/play.out"
   end=$(date +%s.%N)
   sleep 0.5
   kill "$recorder"
   wait "$recorder" 2>/dev/null || true
   recorder=""
-  printf 'buffer_frm %s: played in %.2f s (%s); ' "$frames" "$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')" "$(cat "$work/play.out")"
+  printf 'played in %.2f s (%s); ' "$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')" "$(cat "$work/play.out")"
   count_dropouts "$work/recording.raw"
+}
+
+# 8 frames of PCM need a 40 KiB buffer: allow 64 so that buffer_frm stays as given.
+for frames in 1 8; do
+  printf 'quillane-cli, buffer_frm %s: ' "$frames"
+  record_while "$cli" play "$work/sine.mp3" --buffer-frames "$frames" --buffer-max 64
 done
+if [ -n "${QUILLANE_WINDOW_BENCH:-}" ]; then
+  export QT_QPA_PLATFORM=offscreen
+  for frames in 1 8; do
+    printf 'window, buffer_frm %s: ' "$frames"
+    record_while "$QUILLANE_WINDOW_BENCH" "$work/sine.mp3" "$frames" 64
+  done
+fi
