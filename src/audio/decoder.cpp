@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "audio/ffmpeg_decoder_backend.h"
 #include "audio/mpg123_decoder_backend.h"
@@ -16,6 +17,10 @@ constexpr const char* kInitErrorCaption = "Decoder init error";
 constexpr const char* kFillErrorCaption = "Fill buffer error";
 constexpr uint32_t kLibrarySourceBlockSize = 16384;
 constexpr int kMaxFramesPerRead = kFrameBufferSize / kMaxFrameSize;
+// What a warm-up decodes before a jump target: two frames, found from a little
+// more than two average frames back.
+constexpr double kWarmUpFrames = 2.0;
+constexpr int64_t kWarmUpSlack = 2;
 
 void showError(Host& host, const std::string& text, const char* caption) {
   host.messageBox(text, caption, MessageIcon::Error, MessageButtons::Ok, MessageAnswer::Ok);
@@ -180,6 +185,27 @@ int decoderFill(Session& session, Host& host, Decoder& decoder, int64_t& positio
 
 void decoderReset(Decoder& decoder) {
   if (decoder.sourceBlockSize_ != 0 && decoder.backend_) decoder.backend_->reset();
+}
+
+void decoderWarmUp(Session& session, Decoder& decoder, int64_t position) {
+  if (decoder.sourceBlockSize_ == 0 || !decoder.backend_) return;
+  AudioStream& stream = session.stream;
+  if (position <= stream.audioStart || position >= stream.audioEnd) return;
+  const auto back = static_cast<int64_t>(kWarmUpFrames * stream.avgFrameSize) + kWarmUpSlack;
+  int64_t from = findFrame(stream, std::max(position - back, stream.audioStart));
+  if (from < 0 || from >= position) return;
+  std::vector<uint8_t> dropped(decoder.pcmBufferSize_);
+  const int capacity = static_cast<int>(dropped.size());
+  // Frame by frame, so that nothing at or after `position` is fed.
+  while (from < position) {
+    const int64_t before = from;
+    const int length = readEditedFrames(session, *decoder.frames_, 1, from);
+    if (from == before || from > position) break;  // damaged data, or a cut over `position`
+    if (length <= 0) continue;
+    DecodeResult result = decoder.backend_->decode(decoder.frames_->bytes.data(), length, dropped.data(), capacity);
+    while (result.bytes > 0) result = decoder.backend_->decode(nullptr, 0, dropped.data(), capacity);
+  }
+  findFrame(stream, position);  // the header of the frame playback starts at
 }
 
 void decoderClose(Decoder& decoder) {

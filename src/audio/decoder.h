@@ -36,6 +36,7 @@ class Decoder {
   friend bool decoderOpen(Session&, Host&, Decoder&, uint32_t);
   friend int decoderFill(Session&, Host&, Decoder&, int64_t&, uint8_t*);
   friend void decoderReset(Decoder&);
+  friend void decoderWarmUp(Session&, Decoder&, int64_t);
   friend void decoderClose(Decoder&);
   friend const PcmFormat& pcmFormat(const Decoder&);
   friend bool decoderIsOpen(const Decoder&);
@@ -74,6 +75,14 @@ int decoderFill(Session& session, Host& host, Decoder& decoder, int64_t& positio
 
 // Forgets the back end's inner state; call it after the position jumped.
 void decoderReset(Decoder& decoder);
+
+// Layer III frames borrow bits from the frames before them and the synthesis
+// filter carries over from frame to frame, so a decoder started in the middle
+// of a stream gets its first two frames wrong. This decodes the two frames just
+// before `position` (a frame start) and drops their sound: what decoderFill
+// then decodes from `position` sounds as it does in the whole stream. Nothing
+// is done at the start of the audio.
+void decoderWarmUp(Session& session, Decoder& decoder, int64_t position);
 
 // Releases the back end; safe to call when not open.
 void decoderClose(Decoder& decoder);

@@ -193,6 +193,7 @@ bool startPlayback(Session& session, PlaybackHost& host) {
 
   Decoder& decoder = playbackDecoder(session);
   if (!decoderOpen(session, host, decoder, bufferSize)) return false;
+  decoderWarmUp(session, decoder, stream.cursor);
 
   OutputDevice::DoneHandler handler = playback.noticeHandler;
   if (!handler) handler = [&session, &host](int index) { onBufferDone(session, host, index); };
@@ -315,6 +316,7 @@ void stopPlayback(Session& session) {
 
 void seekPlayback(Session& session, int64_t position) {
   PlaybackState& playback = session.playback;
+  const bool restart = playback.playActive && playback.decoder;
   if (playback.playActive) {
     if (session.playing && playback.output) playback.output->reset();
     if (playback.decoder) decoderReset(*playback.decoder);
@@ -327,6 +329,8 @@ void seekPlayback(Session& session, int64_t position) {
   }
   const int64_t frame = findFrame(stream, position);
   stream.cursor = frame < 0 ? stream.audioEnd : frame;
+  // The returned buffers are refilled from here: start the decoder on the frames before.
+  if (restart) decoderWarmUp(session, *playback.decoder, stream.cursor);
 }
 
 // --- Fast Play ----------------------------------------------------------------
