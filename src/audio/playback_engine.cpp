@@ -120,6 +120,15 @@ void fastPlayFaster(Session& session, PlaybackHost& host) {
   requestPrelisten(session, host, 5, cmd::kPrelistenFromEnd);
 }
 
+bool requestStop(Session& session, PlaybackHost& host) {
+  session.playback.playActive = false;
+  host.stopTimer(tmr::kStartPlayback);
+  releaseTransportButtons(host);
+  if (!session.playing) return false;
+  stopPlayback(session);
+  return true;
+}
+
 void startTimerFired(Session& session, PlaybackHost& host) {
   host.stopTimer(tmr::kStartPlayback);
   if (!startPlayback(session, host)) releaseTransportButtons(host);

@@ -63,6 +63,11 @@ void requestPrelisten(Session& session, PlaybackHost& host, int mode, int button
 void fastPlaySlower(Session& session, PlaybackHost& host);
 void fastPlayFaster(Session& session, PlaybackHost& host);
 
+// The playback part of Stop (135): calls off a start still waiting for its
+// timer, releases the transport buttons and stops what plays. True when
+// something was playing (the caller then refreshes).
+bool requestStop(Session& session, PlaybackHost& host);
+
 // The start timer fired: kills it and starts; releases the transport buttons when
 // nothing could start.
 void startTimerFired(Session& session, PlaybackHost& host);

@@ -93,14 +93,6 @@ class CliPlaybackHost : public PlaybackHost {
   QTimer timer_;
 };
 
-// What the Stop command does while playing.
-void stopCommand(Session& session, PlaybackHost& host) {
-  session.playback.playActive = false;
-  host.stopTimer(tmr::kStartPlayback);
-  releaseTransportButtons(host);
-  if (session.playing) stopPlayback(session);
-}
-
 std::optional<int64_t> positionOption(Session& session, const std::string& name, const std::string& text,
                                       std::string& error) {
   if (text.empty()) return std::nullopt;
@@ -150,7 +142,7 @@ int runPlay(const PlayOptions& o, const CLI::App& command) {
   session.playback.noticeHandler = [&](int index) {
     sinceNotice.restart();
     onBufferDone(session, host, index);
-    if (to && session.playing && session.playPosition >= *to) stopCommand(session, host);
+    if (to && session.playing && session.playPosition >= *to) requestStop(session, host);
     if (!session.playing) app.quit();
   };
 
@@ -166,7 +158,7 @@ int runPlay(const PlayOptions& o, const CLI::App& command) {
     for (int i = 0; i < o.fast; ++i) fastPlayFaster(session, host);
     if (o.stopAfterMs >= 0)
       QTimer::singleShot(o.stopAfterMs, &app, [&] {
-        stopCommand(session, host);
+        requestStop(session, host);
         app.quit();
       });
     if (o.seekAtMs >= 0 && seekTo)
@@ -184,7 +176,7 @@ int runPlay(const PlayOptions& o, const CLI::App& command) {
     QTimer watchdog;
     QObject::connect(&watchdog, &QTimer::timeout, [&] {
       if (session.playing && sinceNotice.isValid() && sinceNotice.elapsed() > kStallMs) {
-        stopCommand(session, host);
+        requestStop(session, host);
         exitCode = failWith("the output device stopped returning buffers");
         app.quit();
       }

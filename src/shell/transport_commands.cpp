@@ -25,14 +25,7 @@ void runTransportCommand(Session& session, ShellHost& host, int id) {
       break;
 
     case cmd::kStop:
-      session.playback.playActive = false;
-      // A start still waiting for its timer is called off with the buttons.
-      host.stopTimer(tmr::kStartPlayback);
-      releaseTransportButtons(host);
-      if (session.playing) {
-        stopPlayback(session);
-        host.refreshView(2);
-      }
+      if (requestStop(session, host)) host.refreshView(2);
       // Hook for the recording engine: otherwise stop the recording (and open
       // what it wrote, its cue marks becoming cue ranges), then refresh.
       break;
