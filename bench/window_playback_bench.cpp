@@ -14,6 +14,7 @@
 #include <filesystem>
 
 #include "app/main_window.h"
+#include "devices/exit_after_sound.h"
 #include "devices/qt_output_device.h"
 #include "edit/edit_model.h"
 #include "shell/command_ids.h"
@@ -35,7 +36,7 @@ class CountingWindow : public MainWindow {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int runBench(int argc, char** argv) {
   QApplication app(argc, argv);
   if (argc != 4) {
     std::fprintf(stderr, "usage: window_playback_bench FILE BUFFER_FRM BUFFER_MAX\n");
@@ -82,3 +83,5 @@ int main(int argc, char** argv) {
   std::filesystem::remove_all(dir);
   return code;
 }
+
+int main(int argc, char** argv) { quillane::exitAfterSound(runBench(argc, argv)); }

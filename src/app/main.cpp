@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "devices/exit_after_sound.h"
 #include "devices/qt_output_device.h"
 #include "edit/edit_model.h"
 #include "session/session.h"
@@ -13,29 +14,35 @@
 #include "settings/ui_text.h"
 #include "shell/window_input.h"
 
+// Everything, the settings written at shutdown included, is done and destroyed
+// before the process leaves.
 int main(int argc, char** argv) {
   using namespace quillane;
-  QApplication app(argc, argv);  // takes Qt's own options out of argv
-  QApplication::setApplicationName(QStringLiteral("Quillane"));
+  int status = 0;
+  {
+    QApplication app(argc, argv);  // takes Qt's own options out of argv
+    QApplication::setApplicationName(QStringLiteral("Quillane"));
 
-  auto session = std::make_unique<Session>();
-  const std::filesystem::path executable = executablePath();
-  session->settingsFile = settingsFilePath(executable);
-  // Every setting to its default, then the settings file.
-  resetEditModel(*session, 3);
+    auto session = std::make_unique<Session>();
+    const std::filesystem::path executable = executablePath();
+    session->settingsFile = settingsFilePath(executable);
+    // Every setting to its default, then the settings file.
+    resetEditModel(*session, 3);
 
-  // The arguments as bytes, the program's name first.
-  const std::vector<std::string> arguments(argv, argv + argc);
-  const std::string file = commandLineFile(arguments);
+    // The arguments as bytes, the program's name first.
+    const std::vector<std::string> arguments(argv, argv + argc);
+    const std::string file = commandLineFile(arguments);
 
-  loadUiText(session->text, session->settings.language,
-             languageFolders(dataFolder(executable), session->settingsFile));
+    loadUiText(session->text, session->settings.language,
+               languageFolders(dataFolder(executable), session->settingsFile));
 
-  // The sound output lives as long as the window that receives its notices.
-  QtOutputDevice output;
-  session->playback.output = &output;
+    // The sound output lives as long as the window that receives its notices.
+    QtOutputDevice output;
+    session->playback.output = &output;
 
-  MainWindow window(*session);
-  window.start(file);
-  return app.exec();
+    MainWindow window(*session);
+    window.start(file);
+    status = app.exec();
+  }
+  exitAfterSound(status);
 }

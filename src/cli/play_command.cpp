@@ -227,7 +227,10 @@ void registerPlayCommand(CLI::App& app, CommandResult& result) {
   seekTo->needs(seekAt);
   command->add_flag("--list-devices", o->listDevices, "List the outputs with their --device numbers");
   addDecoderOption(*command, o->decoder);
-  command->callback([o, command, &result] { result.exitCode = runPlay(*o, *command); });
+  command->callback([o, command, &result] {
+    result.usedSound = true;
+    result.exitCode = runPlay(*o, *command);
+  });
 }
 
 }  // namespace quillane::cli

@@ -2,9 +2,15 @@
 
 #include <QCoreApplication>
 
+#include "devices/exit_after_sound.h"
+
 // The devices deliver their notices through the event loop of this thread.
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
+  int status = 0;
+  {
+    QCoreApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    status = RUN_ALL_TESTS();
+  }
+  quillane::exitAfterSound(status);
 }
