@@ -18,7 +18,6 @@ int failWith(const std::string& message);
 // Filled by the subcommand that ran.
 struct CommandResult {
   int exitCode = kExitOk;
-  bool usedSound = false;  // the command opened Qt Multimedia: leave through exitAfterSound
 };
 
 void registerInfoCommand(CLI::App& app, CommandResult& result);

@@ -4,9 +4,6 @@
 #include <iostream>
 
 #include "cli/commands.h"
-#ifdef QUILLANE_HAS_SOUND
-#include "devices/exit_after_sound.h"
-#endif
 
 int quillane::cli::failWith(const std::string& message) {
   std::cerr << "quillane-cli: " << message << "\n";
@@ -42,8 +39,5 @@ int main(int argc, char** argv) {
     app.exit(e);
     return quillane::cli::kExitUsage;
   }
-#ifdef QUILLANE_HAS_SOUND
-  if (result.usedSound) quillane::exitAfterSound(result.exitCode);
-#endif
   return result.exitCode;
 }

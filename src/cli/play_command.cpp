@@ -13,6 +13,7 @@
 #include "cli/commands.h"
 #include "cli/edit_options.h"
 #include "cli/positions.h"
+#include "devices/exit_after_sound.h"
 #include "devices/qt_output_device.h"
 #include "shell/command_ids.h"
 #include "view/time_format.h"
@@ -195,7 +196,7 @@ int runPlay(const PlayOptions& o, const CLI::App& command) {
 
 }  // namespace
 
-void registerPlayCommand(CLI::App& app, CommandResult& result) {
+void registerPlayCommand(CLI::App& app, CommandResult& /*result: play leaves through exitAfterSound*/) {
   auto o = std::make_shared<PlayOptions>();
   CLI::App* command = app.add_subcommand("play", "Play the edited audio through the sound output");
   command->add_option("SOURCE", o->source, "Audio file, project file (.qlp) or cue sheet (.cue)");
@@ -227,10 +228,8 @@ void registerPlayCommand(CLI::App& app, CommandResult& result) {
   seekTo->needs(seekAt);
   command->add_flag("--list-devices", o->listDevices, "List the outputs with their --device numbers");
   addDecoderOption(*command, o->decoder);
-  command->callback([o, command, &result] {
-    result.usedSound = true;
-    result.exitCode = runPlay(*o, *command);
-  });
+  // runPlay's QCoreApplication is gone when it returns: leave from here.
+  command->callback([o, command] { exitAfterSound(runPlay(*o, *command)); });
 }
 
 }  // namespace quillane::cli
