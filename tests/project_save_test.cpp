@@ -172,7 +172,8 @@ TEST(SaveProject, WriteFailureIsReported) {
   f.session.projectPath = f.path("missing/p.qlp");
   EXPECT_FALSE(saveProjectOrCueSheet(f.session, f.host, false, false));
   ASSERT_EQ(f.host.messages.size(), 1u);
-  EXPECT_EQ(f.host.messages[0].text, "Could not create/write to file");
+  EXPECT_EQ(f.host.messages[0].text,
+            "Could not create/write to file\n" + f.path("missing/p.qlp") + ": No such file or directory");
   EXPECT_EQ(f.host.messages[0].caption, "Error");
   EXPECT_EQ(f.host.messages[0].icon, MessageIcon::Error);
   EXPECT_TRUE(f.session.edits.modified);

@@ -1,5 +1,5 @@
 #include <gtest/gtest.h>
-#include <sys/mount.h>
+
 
 #include <cstring>
 #include <filesystem>
@@ -9,6 +9,7 @@
 #include "stream/vbr_tag.h"
 #include "support/scripted_host.h"
 #include "support/test_files.h"
+#include "support/tiny_disk.h"
 
 namespace quillane {
 namespace {
@@ -52,6 +53,19 @@ SaveRun runSave(Session& s, Host& host, const fs::path& out) {
   int steps = 0;
   while (!job.step() && steps < 100000) ++steps;
   return {job.result(), job.report(), job.warning(), steps + 1};
+}
+
+using test::TinyDisk;
+
+// The message names the file and the system's reason ("No space left on device").
+void expectWriteFailure(const SaveRun& run, const test::ScriptedHost& host, const std::string& path = "",
+                        const std::string& reason = "") {
+  EXPECT_EQ(run.result, SaveJob::Result::Failed);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text.rfind("Could not create/write to file\n", 0), 0u) << host.messages[0].text;
+  EXPECT_NE(host.messages[0].text.find(path + ": " + reason), std::string::npos) << host.messages[0].text;
+  EXPECT_EQ(host.messages[0].caption, "Error");
+  EXPECT_EQ(host.messages[0].icon, MessageIcon::Error);
 }
 
 // Both FFmpeg and libmpg123 decode the file without a complaint.
@@ -334,25 +348,121 @@ TEST(SaveJob, ReplacingTheSourceRenamesOverIt) {
   expectDecodes(source);
 }
 
-TEST(SaveJob, ASourceThatCannotBeReplacedKeepsBothFiles) {
+TEST(SaveJob, ASourceReplacedMeanwhileIsNotOverwritten) {
+  // Another program replaces the source while the save runs: this save must not
+  // throw that file away. It fails with the reason, the other file stays, the
+  // source stays open with its edits, and no temporary file is left.
   test::TempDir dir;
   const fs::path source = dir / "song.mp3";
   fs::copy_file(test::dataPath("cbr128_notag.mp3"), source);
   Session s;
   ASSERT_TRUE(test::openInSession(s, source));
-  // The source's name now belongs to a folder that is not empty: the rename fails.
-  fs::remove(source);
-  fs::create_directory(source);
-  test::writeBytes(source / "keep.txt", {'k'});
+  s.edits.modified = true;
+  test::ScriptedHost host;
+  s.save.savePath = source.string() + ".~~~";
+  SaveJob job(s, host);
+  ASSERT_TRUE(job.open());
+  const Bytes theirs = test::readBytes(test::dataPath("id3v1.mp3"));
+  test::writeBytes(dir / "theirs.tmp", theirs);
+  fs::rename(dir / "theirs.tmp", source);
+  while (!job.step()) {
+  }
+  expectWriteFailure({job.result(), job.report(), job.warning(), 0}, host, source.string(),
+                     "was changed by another program");
+  EXPECT_EQ(test::readBytes(source), theirs);
+  EXPECT_TRUE(s.stream.isOpen());
+  EXPECT_TRUE(s.edits.modified);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1);
+
+  // The source's name taken by a folder before the save: refused at once.
+  Session t;
+  const fs::path other = dir / "other.mp3";
+  fs::copy_file(test::dataPath("cbr128_notag.mp3"), other);
+  ASSERT_TRUE(test::openInSession(t, other));
+  fs::remove(other);
+  fs::create_directory(other);
+  test::ScriptedHost host2;
+  expectWriteFailure(runSave(t, host2, other.string() + ".~~~"), host2, other.string(), "is not a regular file");
+  EXPECT_TRUE(fs::is_directory(other));
+}
+
+TEST(SaveJob, ATemporaryNamePlantedBesideTheSourceIsNeverFollowed) {
+  // A link at the old fixed temporary name pointing outside the folder, and an
+  // ordinary file of another such name: a save over the source touches neither.
+  test::TempDir dir;
+  test::TempDir outside;
+  const fs::path source = dir / "song.mp3";
+  fs::copy_file(test::dataPath("cbr128_notag.mp3"), source);
+  const Bytes victim(5000, 0x77);
+  test::writeBytes(outside / "victim", victim);
+  fs::create_symlink(outside / "victim", source.string() + ".~~~");
+  const Bytes planted(300, 0x11);
+  test::writeBytes(dir / "song.mp3.~~~aaaaaaaa", planted);
+  Session s;
+  ASSERT_TRUE(test::openInSession(s, source));
+  const Frames f = framesOf(source);
+  addRange(s, kRangeCut, f.frames[10].pos, f.frames[30].pos);
   test::ScriptedHost host;
   const SaveRun run = runSave(s, host, source.string() + ".~~~");
   ASSERT_EQ(run.result, SaveJob::Result::Finished);
-  EXPECT_EQ(run.report, "Frames: 116\nError. Could not replace source file. Saved as: \"song.mp3.~~~\"");
-  EXPECT_TRUE(run.warning);
-  EXPECT_TRUE(s.save.savePath.empty());
-  EXPECT_FALSE(s.stream.isOpen());
-  EXPECT_EQ(test::readBytes(source.string() + ".~~~"), test::readBytes(test::dataPath("cbr128_notag.mp3")));
-  EXPECT_TRUE(fs::exists(source / "keep.txt"));
+  EXPECT_EQ(test::readBytes(outside / "victim"), victim);
+  EXPECT_EQ(test::readBytes(dir / "song.mp3.~~~aaaaaaaa"), planted);
+  EXPECT_TRUE(fs::is_symlink(source.string() + ".~~~"));
+  Bytes expected = framesBytes(f, 0, 10);
+  append(expected, slice(f.file, f.frames[30].pos, static_cast<int64_t>(f.file.size())));
+  EXPECT_EQ(test::readBytes(source), expected);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 3);
+}
+
+TEST(SaveJob, EverythingCutLeavesNothingToSave) {
+  test::TempDir dir;
+  Session s;
+  ASSERT_TRUE(test::openInSession(s, test::dataPath("id3v1.mp3")));
+  addRange(s, kRangeCut, s.stream.audioStart, s.stream.audioEnd);
+  test::ScriptedHost host;
+  const SaveRun run = runSave(s, host, dir / "empty.mp3");
+  EXPECT_EQ(run.result, SaveJob::Result::Failed);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text, "Nothing left to save: every frame is cut");
+  EXPECT_EQ(host.messages[0].caption, "Not possible");
+  EXPECT_FALSE(fs::exists(dir / "empty.mp3"));
+  EXPECT_TRUE(fs::is_empty(dir.path()));
+}
+
+TEST(SaveJob, AFailedAppendLeavesTheDestinationAsItWas) {
+  // The destination ends in an ID3v1 tag; the append fails on a full disk. Neither
+  // the tag nor the old audio may be touched.
+  test::TempDir dir;
+  TinyDisk disk(dir / "tiny", "160k");
+  if (!disk.mounted()) GTEST_SKIP() << "no tmpfs mount here";
+  const fs::path destination = disk.path() / "album.mp3";
+  fs::copy_file(test::dataPath("id3v1.mp3"), destination);
+  const Bytes before = test::readBytes(destination);
+  const fs::path big = longSource(dir, 4);
+  Session s;
+  ASSERT_TRUE(test::openInSession(s, big));
+  s.save.appendMode = true;
+  test::ScriptedHost host;
+  expectWriteFailure(runSave(s, host, destination), host, destination.string(), "No space left on device");
+  EXPECT_EQ(test::readBytes(destination), before);
+  EXPECT_EQ(std::distance(fs::directory_iterator(disk.path()), {}), 1);
+}
+
+TEST(SaveJob, AppendingToAFileWithoutMpegAudioIsRefused) {
+  test::TempDir dir;
+  const Bytes text = {'n', 'o', 't', ' ', 'a', 'u', 'd', 'i', 'o', '\n'};
+  test::writeBytes(dir / "notes.mp3", text);
+  Session s;
+  ASSERT_TRUE(test::openInSession(s, test::dataPath("vbr_xing.mp3")));
+  s.save.appendMode = true;
+  test::ScriptedHost host;
+  const SaveRun run = runSave(s, host, dir / "notes.mp3");
+  EXPECT_EQ(run.result, SaveJob::Result::Failed);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text, (dir / "notes.mp3").string() + ": is not an MPEG audio file");
+  EXPECT_EQ(host.messages[0].caption, "Not possible");
+  EXPECT_EQ(test::readBytes(dir / "notes.mp3"), text);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1);
 }
 
 TEST(SaveJob, DamagedSourceSavesCleanWithAReSyncLine) {
@@ -373,7 +483,7 @@ TEST(SaveJob, DamagedSourceSavesCleanWithAReSyncLine) {
   expectDecodes(dir / "clean.mp3");
 }
 
-TEST(SaveJob, SlicesAreBoundedAndCancelKeepsThePartWritten) {
+TEST(SaveJob, SlicesAreBoundedAndCancelLeavesNothingBehind) {
   test::TempDir dir;
   const fs::path source = longSource(dir, 60);  // 2.9 MB
   Session s;
@@ -389,13 +499,13 @@ TEST(SaveJob, SlicesAreBoundedAndCancelKeepsThePartWritten) {
   EXPECT_GT(job.readPos() - before, int64_t{kSaveReadsPerStep} * (kFillModeLimit - 2000));
   EXPECT_EQ(job.progress(), static_cast<int>(100 * job.readPos() / s.stream.audioEnd));
   EXPECT_EQ(job.result(), SaveJob::Result::Running);
+  // The part written lies in a temporary file beside the source, never under its name.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 2);
   job.cancel();
   EXPECT_EQ(job.result(), SaveJob::Result::Cancelled);
   EXPECT_TRUE(job.step());
-  const Bytes partial = test::readBytes(source.string() + ".~~~");
   const Bytes original = test::readBytes(source);
-  EXPECT_EQ(static_cast<int64_t>(partial.size()), job.readPos());
-  EXPECT_EQ(partial, slice(original, 0, static_cast<int64_t>(partial.size())));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1);
   EXPECT_TRUE(s.stream.isOpen());  // nothing replaced
   EXPECT_EQ(original.size(), 60u * 48483u);
 }
@@ -406,11 +516,7 @@ TEST(SaveJob, DestinationThatCannotBeCreated) {
   test::ScriptedHost host;
   test::TempDir dir;
   const SaveRun run = runSave(s, host, dir / "no" / "such" / "folder.mp3");
-  EXPECT_EQ(run.result, SaveJob::Result::Failed);
-  ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0].text, "Could not create/write to file");
-  EXPECT_EQ(host.messages[0].caption, "Error");
-  EXPECT_EQ(host.messages[0].icon, MessageIcon::Error);
+  expectWriteFailure(run, host, (dir / "no" / "such" / "folder.mp3").string(), "No such file or directory");
   // The open source itself is never written to directly.
   host.messages.clear();
   const SaveRun self = runSave(s, host, test::dataPath("cbr128_notag.mp3"));
@@ -456,32 +562,6 @@ TEST(SaveJob, LeadingDataAndTheId3v1TagFollowTheSettings) {
   expectDecodes(dir / "c.mp3");
 }
 
-// A folder on a 64 KiB tmpfs, when this process may mount one; unmounted at the end.
-class TinyDisk {
- public:
-  explicit TinyDisk(const fs::path& where) : path_(where) {
-    fs::create_directories(path_);
-    mounted_ = ::mount("tmpfs", path_.c_str(), "tmpfs", 0, "size=64k") == 0;
-  }
-  ~TinyDisk() {
-    if (mounted_) ::umount(path_.c_str());
-  }
-  bool mounted() const { return mounted_; }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-  bool mounted_ = false;
-};
-
-void expectWriteFailure(const SaveRun& run, const test::ScriptedHost& host) {
-  EXPECT_EQ(run.result, SaveJob::Result::Failed);
-  ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0].text, "Could not create/write to file");
-  EXPECT_EQ(host.messages[0].caption, "Error");
-  EXPECT_EQ(host.messages[0].icon, MessageIcon::Error);
-}
-
 TEST(SaveJob, AFullDiskStopsTheSaveAndLeavesTheSourceAlone) {
   test::TempDir dir;
   TinyDisk disk(dir / "tiny");
@@ -493,24 +573,32 @@ TEST(SaveJob, AFullDiskStopsTheSaveAndLeavesTheSourceAlone) {
     ASSERT_TRUE(test::openInSession(s, source));
     test::ScriptedHost host;
     const SaveRun run = runSave(s, host, source.string() + ".~~~");
-    expectWriteFailure(run, host);
+    expectWriteFailure(run, host, source.string(), "No space left on device");
     EXPECT_EQ(test::readBytes(source), test::readBytes(test::dataPath("cbr128_notag.mp3")));
     EXPECT_TRUE(s.stream.isOpen());
-    EXPECT_FALSE(fs::exists(source.string() + ".~~~"));  // the useless partial copy is gone
+    // The useless partial copy is gone: the source is alone in its folder.
+    EXPECT_EQ(std::distance(fs::directory_iterator(disk.path()), {}), 1);
 
-    // A large save from elsewhere onto the tiny disk fails in the middle.
+    // A large save from elsewhere onto the tiny disk fails in the middle, over an
+    // existing file (the window's dialog asked): the old file stays whole.
+    fs::remove(source);
+    const Bytes old(10000, 0x42);
+    test::writeBytes(disk.path() / "big.mp3", old);
     const fs::path big = longSource(dir, 4);
     Session t;
     ASSERT_TRUE(test::openInSession(t, big));
     test::ScriptedHost host2;
-    expectWriteFailure(runSave(t, host2, disk.path() / "big.mp3"), host2);
+    expectWriteFailure(runSave(t, host2, disk.path() / "big.mp3"), host2, (disk.path() / "big.mp3").string(),
+                       "No space left on device");
+    EXPECT_EQ(test::readBytes(disk.path() / "big.mp3"), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(disk.path()), {}), 1);
     return;
   }
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "neither a tmpfs mount nor /dev/full is available";
   Session s;
   ASSERT_TRUE(test::openInSession(s, test::dataPath("cbr128_notag.mp3")));
   test::ScriptedHost host;
-  expectWriteFailure(runSave(s, host, "/dev/full"), host);
+  expectWriteFailure(runSave(s, host, "/dev/full"), host, "/dev/full", "is not a regular file");
   EXPECT_EQ(test::readBytes(test::dataPath("cbr128_notag.mp3")).size(), 48483u);
 }
 

@@ -454,7 +454,8 @@ TEST_F(SplitFixture, RefusalsAndFailures) {
   EXPECT_EQ(result.ok, 0);
   EXPECT_TRUE(result.writtenPaths.empty());
   ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0].text, "Could not create/write to file");
+  EXPECT_EQ(host.messages[0].text,
+            "Could not create/write to file\n" + (dir / "missing").string() + "/Track 01.mp3: No such file or directory");
   EXPECT_EQ(session.edits.selection.beg, -1);
   EXPECT_FALSE(session.save.saveSelection);
 

@@ -78,14 +78,22 @@ TEST(WavWriter, MonoAndAnEmptyFile) {
   EXPECT_EQ(le32(file, 40), 0u);
 }
 
-TEST(WavWriter, OddDataIsPaddedAndTheDestructorCloses) {
+TEST(WavWriter, OddDataIsPaddedAndAnUnclosedFileLeavesNothing) {
   test::TempDir dir;
   const uint8_t three[3] = {1, 2, 3};
   {
     WavWriter wav;
     ASSERT_TRUE(wav.open((dir / "odd.wav").string(), 1, 22050));
     ASSERT_TRUE(wav.write(three, 3));
-  }  // closed (and patched) here
+    ASSERT_TRUE(wav.close());
+  }
+  {
+    WavWriter unfinished;
+    ASSERT_TRUE(unfinished.open((dir / "unfinished.wav").string(), 1, 22050));
+    ASSERT_TRUE(unfinished.write(three, 3));
+  }  // never closed: no file, no temporary file
+  EXPECT_FALSE(std::filesystem::exists(dir / "unfinished.wav"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
   const test::Bytes file = test::readBytes(dir / "odd.wav");
   ASSERT_EQ(file.size(), 44u + 4u);
   EXPECT_EQ(le32(file, 40), 3u);             // the data chunk's own length

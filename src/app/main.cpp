@@ -10,6 +10,7 @@
 #include "devices/qt_output_device.h"
 #include "edit/edit_model.h"
 #include "session/session.h"
+#include "settings/safe_writer.h"
 #include "settings/settings_location.h"
 #include "settings/ui_text.h"
 #include "shell/window_input.h"
@@ -19,6 +20,8 @@
 int main(int argc, char** argv) {
   using namespace quillane;
   int status = 0;
+  // A kill in the middle of a save leaves the destination as it was.
+  removeTemporaryFilesOnSignals();
   {
     QApplication app(argc, argv);  // takes Qt's own options out of argv
     QApplication::setApplicationName(QStringLiteral("Quillane"));

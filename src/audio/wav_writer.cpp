@@ -1,5 +1,8 @@
 #include "audio/wav_writer.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -39,7 +42,7 @@ std::array<uint8_t, kWavHeaderBytes> wavHeader(uint16_t channels, uint32_t sampl
 }
 
 WavWriter::~WavWriter() {
-  if (file_) close();
+  if (file_) std::fclose(file_);  // not closed: the file was not finished, and goes
 }
 
 bool WavWriter::fail(const std::string& reason) {
@@ -48,20 +51,40 @@ bool WavWriter::fail(const std::string& reason) {
 }
 
 bool WavWriter::open(const std::string& path, uint16_t channels, uint32_t sampleRate) {
-  if (file_) close();
-  path_ = path;
+  WriteTarget target;
+  target.path = path;
+  target.existing = ExistingFile::Replace;
+  return open(target, channels, sampleRate);
+}
+
+bool WavWriter::open(const WriteTarget& target, uint16_t channels, uint32_t sampleRate) {
+  if (file_) std::fclose(file_);
+  file_ = nullptr;
+  writer_.abandon();
+  path_ = target.path;
   error_.clear();
   dataBytes_ = 0;
+  broken_ = false;
   if (channels < 1 || sampleRate < 1) return fail("no channels or no sample rate");
   channels_ = channels;
   sampleRate_ = sampleRate;
-  file_ = std::fopen(path.c_str(), "wb");
-  if (!file_) return fail(std::strerror(errno));
+  if (!writer_.create(target)) {
+    error_ = writer_.errorText();
+    return false;
+  }
+  const int fd = fcntl(writer_.descriptor(), F_DUPFD_CLOEXEC, 0);
+  file_ = fd >= 0 ? fdopen(fd, "w+b") : nullptr;
+  if (!file_) {
+    if (fd >= 0) ::close(fd);
+    writer_.abandon();
+    return fail(std::strerror(errno));
+  }
   const auto header = wavHeader(channels_, sampleRate_, 0);
   if (std::fwrite(header.data(), 1, header.size(), file_) != header.size()) {
     const std::string reason = std::strerror(errno);
     std::fclose(file_);
     file_ = nullptr;
+    writer_.abandon();
     return fail("could not write: " + reason);
   }
   return true;
@@ -72,14 +95,17 @@ bool WavWriter::write(const uint8_t* pcm, size_t bytes) {
   if (bytes == 0) return true;
   if (dataBytes_ + bytes > kWavMaxDataBytes)
     return fail("the audio is larger than a WAV file can hold (4 GiB)");
-  if (std::fwrite(pcm, 1, bytes, file_) != bytes) return fail(std::string("could not write: ") + std::strerror(errno));
+  if (std::fwrite(pcm, 1, bytes, file_) != bytes) {
+    broken_ = true;  // part of the block may be in the file: it can't be finished
+    return fail(std::string("could not write: ") + std::strerror(errno));
+  }
   dataBytes_ += bytes;
   return true;
 }
 
 bool WavWriter::close() {
   if (!file_) return false;
-  bool ok = true;
+  bool ok = !broken_;
   std::string reason;
   if (dataBytes_ & 1) {
     const uint8_t pad = 0;
@@ -89,13 +115,20 @@ bool WavWriter::close() {
   if (ok && std::fseek(file_, 0, SEEK_SET) != 0) ok = false;
   if (ok && std::fwrite(header.data(), 1, header.size(), file_) != header.size()) ok = false;
   if (ok && std::fflush(file_) != 0) ok = false;
-  if (!ok) reason = std::strerror(errno);
+  if (!ok) reason = broken_ ? "a write failed before" : std::strerror(errno);
   if (std::fclose(file_) != 0 && ok) {
     ok = false;
     reason = std::strerror(errno);
   }
   file_ = nullptr;
-  if (!ok) return fail("could not write: " + reason);
+  if (!ok) {
+    writer_.abandon();
+    return fail("could not write: " + reason);
+  }
+  if (!writer_.commit()) {
+    error_ = writer_.errorText();
+    return false;
+  }
   return true;
 }
 

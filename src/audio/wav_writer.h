@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+#include "settings/safe_writer.h"
+
 namespace quillane {
 
 // A canonical 16-bit PCM WAV file: "RIFF" size "WAVE", a 16-byte "fmt " chunk and
@@ -18,20 +20,24 @@ constexpr uint64_t kWavMaxDataBytes = 0xFFFFFFFEull - 36;
 // to an even chunk, as RIFF wants, in the RIFF size).
 std::array<uint8_t, kWavHeaderBytes> wavHeader(uint16_t channels, uint32_t sampleRate, uint64_t dataBytes);
 
-// Writes 16-bit little-endian PCM to a WAV file. The header is written at open with
-// zero sizes and patched at close; every write is checked, and a failure leaves a
-// one-line reason in error().
+// Writes 16-bit little-endian PCM to a WAV file through a SafeWriter. The header is
+// written at open with zero sizes and patched at close, which puts the complete file
+// in place; every write is checked, and a failure leaves a one-line reason in
+// error(). A writer destroyed without close() leaves nothing behind.
 class WavWriter {
  public:
   WavWriter() = default;
-  ~WavWriter();  // closes an open file (its sizes patched)
+  ~WavWriter();  // an unfinished file is removed
   WavWriter(const WavWriter&) = delete;
   WavWriter& operator=(const WavWriter&) = delete;
 
+  bool open(const WriteTarget& target, uint16_t channels, uint32_t sampleRate);
+  // A target that may replace an existing file of that name.
   bool open(const std::string& path, uint16_t channels, uint32_t sampleRate);
   // Appends PCM bytes; false (nothing written) when the file would pass the RIFF limit.
   bool write(const uint8_t* pcm, size_t bytes);
-  // Pads an odd data chunk, patches the sizes and closes. False when that failed.
+  // Pads an odd data chunk, patches the sizes, closes and puts the file in place.
+  // False when that failed; then nothing was put in place.
   bool close();
 
   bool isOpen() const { return file_ != nullptr; }
@@ -41,11 +47,13 @@ class WavWriter {
  private:
   bool fail(const std::string& reason);
 
-  std::FILE* file_ = nullptr;
+  SafeWriter writer_;
+  std::FILE* file_ = nullptr;  // on a duplicate of the writer's descriptor
   std::string path_;
   uint16_t channels_ = 0;
   uint32_t sampleRate_ = 0;
   uint64_t dataBytes_ = 0;
+  bool broken_ = false;  // a write failed: close() puts nothing in place
   std::string error_;
 };
 

@@ -8,6 +8,7 @@
 #include "cli/cli_host.h"
 #include "cli/commands.h"
 #include "cli/edit_options.h"
+#include "cli/output_file.h"
 #include "cli/progress.h"
 #include "cli/save_runner.h"
 #include "cli/source_file.h"
@@ -86,6 +87,7 @@ struct PausesOptions {
   int skip = 0;
   bool cutWhole = false;
   bool json = false;
+  bool force = false;
   CLI::Option* thresholdOption = nullptr;
   CLI::Option* durationOption = nullptr;
   CLI::Option* offsetOption = nullptr;
@@ -105,6 +107,7 @@ int runPauses(const PausesOptions& o, const CLI::App& command) {
   if (!openEditedSource(session, host, o.source, command, o.edits, error)) return failWith(error);
   if (!applySelection(session, o.selection, error)) return failWith(error);
   applyDecoderOption(session, o.decoder);
+  if (!o.out.empty() && !checkOutput(session, o.out, o.force, error)) return failWith(error);
   Settings& settings = session.settings;
   if (o.thresholdOption->count()) settings.silence_level = static_cast<uint8_t>(o.threshold);
   if (o.durationOption->count()) settings.silence_duration = static_cast<uint8_t>(o.duration);
@@ -126,7 +129,7 @@ int runPauses(const PausesOptions& o, const CLI::App& command) {
   if (o.out.empty()) return kExitOk;
   session.projectPath = o.out;
   const bool written = isCueSheetName(o.out) ? writeCueSheet(session) : writeProjectFile(session);
-  if (!written) return failWith(o.out + ": " + uiText(session.text, ui::kMsgCouldNotWrite));
+  if (!written) return failWith(uiText(session.text, ui::kMsgCouldNotWrite) + ": " + session.save.writeError);
   return kExitOk;
 }
 
@@ -152,6 +155,7 @@ void registerPauses(CLI::App& app, CommandResult& result) {
   command->add_flag("--cut-whole", o->cutWhole, "Cut each pause (keeping its first 50 frames) instead of a cue");
   command->add_flag("--json", o->json, "Print the ranges as the JSON array of ranges --json");
   command->add_option("-o,--output", o->out, "Write a cue sheet (.cue) or a project file (any other name)");
+  command->add_flag("--force", o->force, "Overwrite an existing OUT");
   addDecoderOption(*command, o->decoder);
   command->callback([o, command, &result] { result.exitCode = runPauses(*o, *command); });
 }

@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <filesystem>
 #include <vector>
 
 #include "audio/decoder.h"
@@ -7,6 +6,7 @@
 #include "cli/cli_host.h"
 #include "cli/commands.h"
 #include "cli/edit_options.h"
+#include "cli/output_file.h"
 #include "cli/progress.h"
 #include "cli/source_file.h"
 
@@ -19,6 +19,7 @@ struct DecodeOptions {
   EditOptions edits;
   std::string selection;
   std::string decoder;
+  bool force = false;
 };
 
 
@@ -29,9 +30,7 @@ int runDecode(const DecodeOptions& o, const CLI::App& command) {
   if (!openEditedSource(session, host, o.source, command, o.edits, error)) return failWith(error);
   if (!applySelection(session, o.selection, error)) return failWith(error);
   applyDecoderOption(session, o.decoder);
-  std::error_code ec;
-  if (std::filesystem::equivalent(o.out, session.stream.sourcePath, ec))
-    return failWith(o.out + ": is the source itself");
+  if (!checkOutput(session, o.out, o.force, error)) return failWith(error);
 
   AudioStream& stream = session.stream;
   const bool selection = !o.selection.empty() && session.edits.hasSelection();
@@ -50,8 +49,12 @@ int runDecode(const DecodeOptions& o, const CLI::App& command) {
   if (!decoderOpen(session, host, decoder, blockSize)) return decoderOpenFailure(host);
 
   const PcmFormat& format = pcmFormat(decoder);
+  WriteTarget target;
+  target.path = o.out;
+  target.existing = o.force ? ExistingFile::Replace : ExistingFile::Refuse;
+  target.source = identityOf(stream.sourceFile.descriptor());
   WavWriter wav;
-  if (!wav.open(o.out, format.channels, format.samplesPerSecond)) {
+  if (!wav.open(target, format.channels, format.samplesPerSecond)) {
     decoderClose(decoder);
     return failWith(wav.error());
   }
@@ -104,6 +107,7 @@ void registerDecodeCommand(CLI::App& app, CommandResult& result) {
   CLI::App* command = app.add_subcommand("decode", "Write the edited audio, as the player plays it, to a 16-bit WAV file");
   command->add_option("SOURCE", o->source, "Audio file, project file (.qlp) or cue sheet (.cue)")->required();
   command->add_option("-o,--output", o->out, "The WAV file to write")->required();
+  command->add_flag("--force", o->force, "Overwrite an existing OUT");
   addEditOptions(*command, o->edits);
   command->add_option("--selection", o->selection, "Decode only the frames from A to B (the frame at B included)")
       ->type_name("A-B");

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "settings/safe_writer.h"
 
 int quillane::cli::failWith(const std::string& message) {
   std::cerr << "quillane-cli: " << message << "\n";
@@ -11,6 +12,8 @@ int quillane::cli::failWith(const std::string& message) {
 }
 
 int main(int argc, char** argv) {
+  // Ctrl+C or a kill in the middle of a save leaves the destination as it was.
+  quillane::removeTemporaryFilesOnSignals();
   CLI::App app{"Quillane command-line tool: MPEG audio (MP3/MP2) inspection and lossless editing"};
   app.set_version_flag("--version", std::string("quillane-cli ") + QUILLANE_VERSION_TEXT);
   app.require_subcommand(1);

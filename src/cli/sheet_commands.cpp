@@ -3,6 +3,7 @@
 #include "cli/cli_host.h"
 #include "cli/commands.h"
 #include "cli/edit_options.h"
+#include "cli/output_file.h"
 #include "cli/source_file.h"
 #include "edit/auto_cue.h"
 #include "edit/cue_sheet.h"
@@ -17,6 +18,7 @@ struct SheetOptions {
   std::string out;
   EditOptions edits;
   std::string autoCue;
+  bool force = false;
 };
 
 int runSheet(const SheetOptions& o, const CLI::App& command, bool cueSheet) {
@@ -30,9 +32,10 @@ int runSheet(const SheetOptions& o, const CLI::App& command, bool cueSheet) {
     placeAutoCues(session, *seconds);
   }
   if (!applyEdits(session, orderedEdits(command, o.edits), error)) return failWith(error);
+  if (!checkOutput(session, o.out, o.force, error)) return failWith(error);
   session.projectPath = o.out;
   const bool written = cueSheet ? writeCueSheet(session) : writeProjectFile(session);
-  if (!written) return failWith(o.out + ": " + uiText(session.text, ui::kMsgCouldNotWrite));
+  if (!written) return failWith(uiText(session.text, ui::kMsgCouldNotWrite) + ": " + session.save.writeError);
   return kExitOk;
 }
 
@@ -42,6 +45,7 @@ void registerSheet(CLI::App& app, CommandResult& result, const char* name, const
   command->add_option("SOURCE", o->source, "Audio file, project file (.qlp) or cue sheet (.cue)")->required();
   command->add_option("-o,--output", o->out, "The file to write")->required();
   addEditOptions(*command, o->edits);
+  command->add_flag("--force", o->force, "Overwrite an existing file");
   command->add_option("--auto-cue", o->autoCue, "Set a cue every M:SS as Auto Cue does, before the edits are added")->type_name("M:SS");
   command->callback([o, command, &result, cueSheet] { result.exitCode = runSheet(*o, *command, cueSheet); });
 }

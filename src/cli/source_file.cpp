@@ -1,31 +1,40 @@
 #include "cli/source_file.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 
 #include "edit/cue_sheet.h"
 #include "edit/edit_model.h"
 #include "edit/project_file.h"
 #include "settings/ui_text_ids.h"
+#include "stream/binary_file.h"
 #include "stream/open_stream.h"
 
 namespace quillane::cli {
 namespace {
 
+// A regular file that can be read. Anything else is refused before it is opened:
+// opening a pipe would wait for a writer, and a device never ends.
 bool readable(const std::string& path, std::string& error) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    error = path + ": " + std::strerror(errno);
+    return false;
+  }
+  if (S_ISDIR(info.st_mode)) {
     error = path + ": is a directory";
     return false;
   }
-  if (std::FILE* probe = std::fopen(path.c_str(), "rb")) {
-    std::fclose(probe);
-    return true;
+  if (!S_ISREG(info.st_mode)) {
+    error = path + ": is not a regular file";
+    return false;
   }
+  BinaryFile probe;
+  if (probe.open(path, "rb")) return true;
   error = path + ": " + std::strerror(errno);
   return false;
 }

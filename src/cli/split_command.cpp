@@ -4,6 +4,7 @@
 #include "cli/cli_host.h"
 #include "cli/commands.h"
 #include "cli/edit_options.h"
+#include "cli/output_file.h"
 #include "cli/progress.h"
 #include "cli/source_file.h"
 #include "save/split_save.h"
@@ -18,20 +19,41 @@ struct SplitOptions {
   std::string pattern = "Track %N";
   int64_t first = 1;
   bool id3v11 = false;
+  bool force = false;
 };
+
+// The pieces' names, as the split will make them.
+std::vector<std::string> piecePaths(const Session& session, const std::string& folder, int64_t first) {
+  std::vector<std::string> paths;
+  int64_t number = 0;
+  for (const SplitPiece& piece : splitPieces(session.edits, session.stream)) {
+    const SplitNameFields fields = splitNameFields(session.edits, piece, ++number, first);
+    paths.push_back(splitPiecePath(folder, session.settings.split_name, fields, session.stream.sourcePath));
+  }
+  return paths;
+}
 
 int runSplit(const SplitOptions& o, const CLI::App& command) {
   Session session;
   CliHost host;
   std::string error;
   if (!openEditedSource(session, host, o.source, command, o.edits, error)) return failWith(error);
+  if (session.edits.count == 0) return failWith(o.source + ": no cuts or cues to split at (give --cut or --cue)");
   std::error_code ec;
   std::filesystem::create_directories(o.dir, ec);
-  if (!std::filesystem::is_directory(o.dir, ec)) return failWith(o.dir + ": not a folder that can be written to");
+  if (!std::filesystem::is_directory(o.dir, ec))
+    return failWith(o.dir + ": not a folder that can be written to" + (ec ? " (" + ec.message() + ")" : ""));
+  // The folder as a full path ending in a separator: the split takes it as it is.
+  std::string folder = std::filesystem::absolute(o.dir, ec).lexically_normal().string();
+  if (folder.empty() || folder.back() != '/') folder += '/';
 
   session.settings.split_name = o.pattern;
   session.settings.split_id3v11 = o.id3v11 ? 1 : 0;
-  session.save.savePath = o.dir;
+  const std::vector<std::string> paths = piecePaths(session, folder, o.first);
+  for (const std::string& path : paths) {
+    if (!checkOutput(session, path, o.force, error)) return failWith(error);
+  }
+  session.save.savePath = folder;
   std::vector<std::string> messages;
   host.capture = &messages;
   ProgressBar bar("Splitting");
@@ -42,6 +64,7 @@ int runSplit(const SplitOptions& o, const CLI::App& command) {
   for (const std::string& path : result.writtenPaths) std::cout << path << "\n";
   std::ostream& report = result.ok ? std::cout : std::cerr;
   for (const std::string& message : messages) report << (result.ok ? "" : "quillane-cli: ") << message << "\n";
+  if (!result.ok && messages.empty()) return failWith(folder + ": the split did not finish");
   return result.ok ? kExitOk : kExitFailure;
 }
 
@@ -58,6 +81,7 @@ void registerSplitCommand(CLI::App& app, CommandResult& result) {
       ->capture_default_str();
   command->add_option("--first", o->first, "Number of the first piece (%N)")->capture_default_str();
   command->add_flag("--id3v11", o->id3v11, "Give every piece an ID3v1.1 tag");
+  command->add_flag("--force", o->force, "Overwrite pieces that exist already");
   command->callback([o, command, &result] { result.exitCode = runSplit(*o, *command); });
 }
 

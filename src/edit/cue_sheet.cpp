@@ -123,7 +123,7 @@ bool writeCueSheet(Session& session) {
     out += "    INDEX 01 " + cueTimeText(session.stream, r.beg);
     out += kLineEnd;
   }
-  if (!writeDocumentText(session.projectPath, out)) return false;
+  if (!writeDocumentText(session, out)) return false;
   session.edits.modified = false;
   addRecent(session.settings, session.projectPath);
   return true;

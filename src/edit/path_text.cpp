@@ -1,12 +1,11 @@
 #include "edit/path_text.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <limits>
-#include <memory>
 
 #include "edit/edit_model.h"
 #include "settings/text_encoding.h"
+#include "stream/binary_file.h"
 
 namespace quillane {
 namespace {
@@ -30,13 +29,6 @@ bool sameComponent(std::string_view a, std::string_view b) {
   }
   return true;
 }
-
-struct FileCloser {
-  void operator()(std::FILE* f) const {
-    if (f) std::fclose(f);
-  }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 }  // namespace
 
@@ -146,17 +138,12 @@ double parseDecimalNumber(std::string_view text) {
 
 bool readDocumentText(const std::string& path, std::string& text) {
   text.clear();
-  FilePtr file(std::fopen(path.c_str(), "rb"));
-  if (!file) return false;
-  std::string bytes;
-  char buffer[65536];
-  for (;;) {
-    const std::size_t n = std::fread(buffer, 1, sizeof buffer, file.get());
-    if (n == 0) break;
-    if (static_cast<int64_t>(bytes.size() + n) > kMaxDocumentBytes) return false;
-    bytes.append(buffer, n);
-  }
-  if (std::ferror(file.get())) return false;
+  BinaryFile file;  // refuses a pipe or a device without waiting on it
+  if (!file.open(path, "rb")) return false;
+  const int64_t size = file.size();
+  if (size < 0 || size > kMaxDocumentBytes) return false;
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  if (file.readDirect(0, bytes.data(), bytes.size()) != bytes.size()) return false;
   text = fileTextToUtf8(bytes);
   return true;
 }
@@ -180,13 +167,17 @@ bool isFolder(const std::string& path) {
   return std::filesystem::is_directory(path, ec);
 }
 
-bool writeDocumentText(const std::string& path, std::string_view text) {
-  std::FILE* raw = std::fopen(path.c_str(), "wb");
-  if (!raw) return false;
-  const bool written = std::fwrite(text.data(), 1, text.size(), raw) == text.size();
-  const bool flushed = std::fflush(raw) == 0;
-  const bool closed = std::fclose(raw) == 0;
-  return written && flushed && closed;
+WriteTarget documentTarget(const Session& session) {
+  WriteTarget target;
+  target.path = session.projectPath;
+  target.existing = session.save.replaceExisting ? ExistingFile::Replace : ExistingFile::Refuse;
+  target.source = identityOf(session.stream.sourceFile.descriptor());
+  return target;
+}
+
+bool writeDocumentText(Session& session, std::string_view text) {
+  session.save.writeError.clear();
+  return writeWholeFile(documentTarget(session), text, &session.save.writeError);
 }
 
 }  // namespace quillane

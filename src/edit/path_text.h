@@ -5,6 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "session/session.h"
+#include "settings/safe_writer.h"
+
 namespace quillane {
 
 // Paths and lines as project files and cue sheets hold them. Such files travel
@@ -84,8 +87,14 @@ class LineReader {
 // before the scan: a folder reads as a file of absurd length.
 bool isFolder(const std::string& path);
 
-// Writes text to path, creating or truncating the file. False when the file
-// can't be created or not all of it could be written.
-bool writeDocumentText(const std::string& path, std::string_view text);
+// Where a project file or cue sheet goes: session.projectPath, never over the open
+// source, over an existing file only when session.save.replaceExisting.
+WriteTarget documentTarget(const Session& session);
+
+// Writes text as the whole of the document at session.projectPath through a
+// SafeWriter (documentTarget). False when it could not be written whole; then
+// session.save.writeError says which file and why, and any old file of that name
+// is as it was.
+bool writeDocumentText(Session& session, std::string_view text);
 
 }  // namespace quillane

@@ -51,7 +51,7 @@ bool writeProjectFile(Session& session) {
     if (!r.title.empty()) putLine(out, "cut_title", r.title);
     putNumber(out, "cut_type", r.type);
   }
-  if (!writeDocumentText(session.projectPath, out)) return false;
+  if (!writeDocumentText(session, out)) return false;
   addRecent(session.settings, session.projectPath);
   session.edits.modified = false;
   return true;

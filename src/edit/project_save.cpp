@@ -49,7 +49,8 @@ bool saveProjectOrCueSheet(Session& session, Host& host, bool askName, bool forc
   const bool cue = path.compare(dot, std::string::npos, ".cue") == 0;
   const bool written = cue ? writeCueSheet(session) : writeProjectFile(session);
   if (!written) {
-    host.messageBox(uiText(session.text, ui::kMsgCouldNotWrite), uiText(session.text, ui::kMsgError),
+    host.messageBox(uiText(session.text, ui::kMsgCouldNotWrite) + "\n" + session.save.writeError,
+                    uiText(session.text, ui::kMsgError),
                     MessageIcon::Error, MessageButtons::Ok, MessageAnswer::Ok);
     return false;
   }

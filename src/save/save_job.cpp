@@ -1,9 +1,8 @@
 #include "save/save_job.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
 #include "settings/recent_files.h"
@@ -17,44 +16,108 @@ namespace {
 constexpr int64_t kId3v1Size = 128;
 constexpr int64_t kLeadingDataLimit = 62000;  // leading data is copied only when shorter
 
-bool sameFile(const std::string& a, const std::string& b) {
-  std::error_code ec;
-  return !a.empty() && !b.empty() && std::filesystem::equivalent(a, b, ec) && !ec;
-}
-
-// True when the destination's last 128 bytes are an ID3v1 tag.
-bool endsWithId3v1(const std::string& path, int64_t size) {
+// True when the file's last 128 bytes are an ID3v1 tag.
+bool endsWithId3v1(BinaryFile& file, int64_t size) {
   if (size < kId3v1Size) return false;
-  BinaryFile file;
-  if (!file.open(path, "rb")) return false;
   char tag[3] = {};
   return file.readAt(size - kId3v1Size, tag, 3) == 3 && std::memcmp(tag, "TAG", 3) == 0;
+}
+
+// True when the file holds MPEG audio frames, as opening it would find them.
+bool holdsMpegAudio(const std::string& path) {
+  AudioStream probe;
+  probe.sourcePath = path;
+  if (!probe.sourceFile.open(path, "rb")) return false;
+  probe.fileSize = probe.audioEnd = probe.sourceFile.size();
+  return probe.fileSize > 0 && scanStream(probe) != 0;
 }
 
 }  // namespace
 
 SaveJob::SaveJob(Session& session, Host& host) : session_(session), host_(host) {}
 
-SaveJob::~SaveJob() { destination_.close(); }
-
-void SaveJob::fail() {
+SaveJob::~SaveJob() {
   destination_.close();
+  writer_.abandon();
+}
+
+void SaveJob::fail(const std::string& reason) {
+  destination_.close();
+  writer_.abandon();  // the destination stays exactly as it was
   result_ = Result::Failed;
-  // A temporary file of a save over the source that could not be completed is of
-  // no use and may be what filled the disk: it goes; the source was never touched.
+  std::string text = uiText(session_.text, ui::kMsgCouldNotWrite);
+  if (!reason.empty()) text += "\n" + reason;
+  host_.messageBox(text, uiText(session_.text, ui::kMsgError), MessageIcon::Error, MessageButtons::Ok,
+                   MessageAnswer::Ok);
+}
+
+void SaveJob::failWriting() {
+  writer_.failWith(WriteError::System, errno);
+  fail(writer_.errorText());
+}
+
+bool SaveJob::refuse(const std::string& text) {
+  destination_.close();
+  writer_.abandon();
+  result_ = Result::Failed;
+  host_.messageBox(text, uiText(session_.text, ui::kMsgNotPossible), MessageIcon::Error, MessageButtons::Ok,
+                   MessageAnswer::Ok);
+  return false;
+}
+
+bool SaveJob::overSource() const {
   const std::string& source = session_.stream.sourcePath;
-  if (!source.empty() && session_.save.savePath == source + kReplaceSuffix) {
-    std::error_code ec;
-    std::filesystem::remove(session_.save.savePath, ec);
+  return !source.empty() && session_.save.savePath == source + kReplaceSuffix;
+}
+
+WriteTarget SaveJob::target() const {
+  const Session& s = session_;
+  WriteTarget target;
+  target.source = identityOf(s.stream.sourceFile.descriptor());
+  target.path = overSource() ? s.stream.sourcePath : s.save.savePath;
+  if (overSource()) {
+    target.replaces = target.source;
+  } else if (s.save.appendMode) {
+    // An append builds the whole new file beside the old one, which must still be
+    // there, unchanged, when the new one takes its place.
+    target.replaces = identityOf(target.path);
   }
-  host_.messageBox(uiText(session_.text, ui::kMsgCouldNotWrite), uiText(session_.text, ui::kMsgError),
-                   MessageIcon::Error, MessageButtons::Ok, MessageAnswer::Ok);
+  target.existing = s.save.replaceExisting || target.replaces ? ExistingFile::Replace : ExistingFile::Refuse;
+  return target;
+}
+
+bool SaveJob::openAppend(const WriteTarget& target) {
+  const std::string& path = target.path;
+  if (!target.replaces) {
+    writer_.failWith(WriteError::System, ENOENT);
+    fail(path + ": " + std::strerror(ENOENT));
+    return false;
+  }
+  if (target.source && *target.replaces == *target.source) {
+    writer_.failWith(WriteError::IsSource);
+    fail(path + ": is the source itself");
+    return false;
+  }
+  if (!holdsMpegAudio(path)) return refuse(path + ": " + uiText(session_.text, ui::kMsgNotMpegAudio));
+  BinaryFile old;
+  if (!old.open(path, "rb")) {
+    writer_.failWith(WriteError::System, errno);
+    fail(path + ": " + std::strerror(errno));
+    return false;
+  }
+  // An old ID3v1 tag at the end of the destination is replaced by the appended audio.
+  int64_t keep = old.size();
+  if (endsWithId3v1(old, keep)) keep -= kId3v1Size;
+  if (!writer_.create(target) || !writer_.copyFrom(old.descriptor(), keep)) {
+    fail(writer_.errorText());
+    return false;
+  }
+  return true;
 }
 
 bool SaveJob::open() {
   Session& s = session_;
   AudioStream& stream = s.stream;
-  const std::string& path = s.save.savePath;
   const bool append = s.save.appendMode;
   readPos_ = 0;
   framesWritten_ = 0;
@@ -65,34 +128,19 @@ bool SaveJob::open() {
   opened_ = false;
   result_ = Result::Running;
   destination_.close();
+  writer_.abandon();
 
-  // Writing into the file being read would destroy it: a save over the source goes
-  // through the temporary file instead.
-  if (path.empty() || !stream.isOpen() || sameFile(path, stream.sourcePath)) {
-    fail();
+  if (s.save.savePath.empty() || !stream.isOpen()) {
+    fail("");
     return false;
   }
-
-  if (!append) {
-    BinaryFile create;
-    if (!create.open(path, "wb") || !create.close()) {
-      fail();
-      return false;
-    }
-  } else {
-    // An old ID3v1 tag at the end of the destination is replaced by the appended audio.
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (!ec && endsWithId3v1(path, static_cast<int64_t>(size))) {
-      std::filesystem::resize_file(path, size - kId3v1Size, ec);
-      if (ec) {
-        fail();
-        return false;
-      }
-    }
+  const WriteTarget where = target();
+  if (append ? !openAppend(where) : !writer_.create(where)) {
+    if (result_ != Result::Failed) fail(writer_.errorText());
+    return false;
   }
-  if (!destination_.open(path, "rb+") || !destination_.seekEnd()) {
-    fail();
+  if (!destination_.openDescriptor(writer_.descriptor()) || !destination_.seekEnd()) {
+    failWriting();
     return false;
   }
   // The frames go out in blocks of about 62 KB: each one a single write.
@@ -102,9 +150,12 @@ bool SaveJob::open() {
   if (s.settings.keep_id3v2 && stream.hasId3v2 && stream.audioStart < kLeadingDataLimit && !append &&
       stream.audioStart > 0) {
     std::vector<uint8_t> leading(static_cast<size_t>(stream.audioStart));
-    if (stream.sourceFile.readAt(0, leading.data(), leading.size()) != leading.size() ||
-        !destination_.write(leading.data(), leading.size())) {
-      fail();
+    if (stream.sourceFile.readAt(0, leading.data(), leading.size()) != leading.size()) {
+      fail(stream.sourcePath + ": " + std::strerror(errno ? errno : EIO));
+      return false;
+    }
+    if (!destination_.write(leading.data(), leading.size())) {
+      failWriting();
       return false;
     }
   }
@@ -114,7 +165,7 @@ bool SaveJob::open() {
     findFrame(stream, stream.audioStart);  // loads the first audio frame's header
     tagFrameOffset_ = destination_.tell();
     if (tagFrameOffset_ < 0 || !writeVbrPlaceholder(destination_, stream.currentHeader)) {
-      fail();
+      failWriting();
       return false;
     }
   }
@@ -147,7 +198,7 @@ bool SaveJob::step() {
   for (int call = 0; call < kSaveReadsPerStep && readPos_ < audioEnd; ++call) {
     const int n = readEditedFrames(session_, buffer_, 0, readPos_, &lastRange_, &framesWritten_);
     if (n > 0 && !destination_.write(buffer_.bytes.data(), static_cast<size_t>(n))) {
-      fail();
+      failWriting();
       return true;
     }
   }
@@ -157,70 +208,84 @@ bool SaveJob::step() {
   return true;
 }
 
+bool SaveJob::completeVbrHeader() {
+  Session& s = session_;
+  report_ += "\nVBR Header... ";
+  if (!destination_.flush()) {
+    failWriting();
+    return false;
+  }
+  uint32_t frames = 0;
+  uint32_t bytes = 0;
+  bool ok = false;
+  if (readVbrTag(destination_, tagFrameOffset_, frames, bytes) > 0)
+    ok = completeVbrTag(destination_, tagFrameOffset_, static_cast<uint32_t>(framesWritten_ + frames)) == 1;
+  if (ok) {
+    report_ += "ok";
+  } else {
+    report_ += uiText(s.text, ui::kMsgError);
+    warning_ = true;
+  }
+  return true;
+}
+
 void SaveJob::finish() {
   Session& s = session_;
   AudioStream& stream = s.stream;
 
-  if (s.settings.write_xing && stream.vbrMode > 0) {
-    report_ += "\nVBR Header... ";
-    if (!destination_.flush()) {
-      fail();
-      return;
-    }
-    uint32_t frames = 0;
-    uint32_t bytes = 0;
-    bool ok = false;
-    if (readVbrTag(destination_, tagFrameOffset_, frames, bytes) > 0)
-      ok = completeVbrTag(destination_, tagFrameOffset_, static_cast<uint32_t>(framesWritten_ + frames)) == 1;
-    if (ok) {
-      report_ += "ok";
-    } else {
-      report_ += uiText(s.text, ui::kMsgError);
-      warning_ = true;
-    }
+  // A file of nothing but tags is no save: the user cut everything away.
+  if (framesWritten_ == 0) {
+    refuse(uiText(s.text, ui::kMsgNothingToSave));
+    return;
   }
-
+  if (s.settings.write_xing && stream.vbrMode > 0 && !completeVbrHeader()) return;
   if (stream.hasId3v1 &&
       (!destination_.seekEnd() || !destination_.write(stream.id3v1Tag.data(), stream.id3v1Tag.size()))) {
-    fail();
+    failWriting();
     return;
   }
   // A full disk often shows only here, when the last buffered bytes are written.
   if (!destination_.flush() || !destination_.close()) {
-    fail();
+    failWriting();
     return;
   }
 
-  const std::string temporary = s.save.savePath;
-  const std::string source = stream.sourcePath;
-  if (!source.empty() && temporary == source + kReplaceSuffix) {
-    // Saving over the source: the complete temporary file takes the source's place
-    // in one rename, so that at every moment one whole file carries the name.
-    closeStream(s);
-    s.edits.modified = false;
-    std::error_code ec;
-    // The replaced file keeps the source's permissions.
-    const auto mode = std::filesystem::status(source, ec).permissions();
-    if (!ec) std::filesystem::permissions(temporary, mode, ec);
-    ec.clear();
-    std::filesystem::rename(temporary, source, ec);
-    if (ec) {
-      report_ += "\n" + uiText(s.text, ui::kMsgError) + ". " + uiText(s.text, ui::kMsgCouldNotReplaceSource) +
-                 " \"" + std::filesystem::path(temporary).filename().string() + "\"";
-      s.save.savePath.clear();
-      warning_ = true;
+  if (overSource()) {
+    finishOverSource();
+    if (result_ == Result::Failed) return;
+  } else {
+    if (!writer_.commit()) {
+      fail(writer_.errorText());
+      return;
     }
-  } else if (!s.save.saveSelection && !s.save.appendMode) {
-    addRecent(s.settings, s.save.savePath);
-    s.edits.modified = false;
+    if (!s.save.saveSelection && !s.save.appendMode) {
+      addRecent(s.settings, s.save.savePath);
+      s.edits.modified = false;
+    }
   }
   s.save.saveSelection = false;
   result_ = Result::Finished;
 }
 
+void SaveJob::finishOverSource() {
+  Session& s = session_;
+  // The complete new file takes the source's place in one rename, so that at every
+  // moment one whole file carries the name. Not replaced (another program replaced
+  // or removed the source meanwhile, or the folder refused): the source stays open
+  // with its edits, so that nothing is lost and the save can be tried again.
+  if (!writer_.commit()) {
+    fail(writer_.errorText());
+    return;
+  }
+  closeStream(s);
+  s.edits.modified = false;
+}
+
 void SaveJob::cancel() {
   if (result_ != Result::Running) return;
+  // A part of a file is of no use: the destination stays as it was.
   destination_.close();
+  writer_.abandon();
   result_ = Result::Cancelled;
 }
 

@@ -5,6 +5,7 @@
 
 #include "session/host.h"
 #include "session/session.h"
+#include "settings/safe_writer.h"
 #include "stream/binary_file.h"
 #include "stream/frame_reader.h"
 
@@ -20,9 +21,14 @@ constexpr int kSaveReadsPerStep = 20;
 // timer, the command line in a loop. Uses session.save for its flags:
 // savePath is the destination, saveSelection saves the frames of the selection
 // (the one starting at its end included) and is cleared when the save finishes,
-// appendMode appends to the existing destination. A savePath ending in ".~~~" is
-// the temporary file of a save over the source: when it is complete it replaces
-// the source with one rename, and the source stays closed.
+// appendMode appends to the existing destination, replaceExisting lets a save
+// replace a file of that name. A savePath of the source's path followed by ".~~~"
+// asks for a save over the source: when the new file is complete it replaces the
+// source with one rename, and the source is closed.
+//
+// Everything is written through a SafeWriter: the destination's name holds the
+// old file until the new one is complete (an append builds the new file from a
+// copy of the old), so a failed, cancelled or interrupted save leaves it as it was.
 class SaveJob {
  public:
   enum class Result { Running, Finished, Cancelled, Failed };
@@ -32,14 +38,15 @@ class SaveJob {
   SaveJob(const SaveJob&) = delete;
   SaveJob& operator=(const SaveJob&) = delete;
 
-  // Opens (creates/truncates unless appending) session.save.savePath and writes the
-  // leading data and Xing placeholder. false: "Could not create/write to file" shown,
+  // Creates the temporary file for session.save.savePath and writes the leading data
+  // and Xing placeholder. false: "Could not create/write to file" with the path and
+  // the reason shown (or a refusal: an append to a file that holds no MPEG audio),
   // result() is Failed.
   bool open();
   // Copies one slice; true when the save has finished (or failed) and result() says how.
   // A failed write stops the save with "Could not create/write to file".
   bool step();
-  // Stops between slices; the part written stays on disk.
+  // Stops between slices; the part written is removed, the destination stays as it was.
   void cancel();
 
   Result result() const { return result_; }
@@ -53,13 +60,23 @@ class SaveJob {
   int64_t readPos() const { return readPos_; }
 
  private:
+  bool overSource() const;
+  WriteTarget target() const;
+  bool openAppend(const WriteTarget& target);
+  bool completeVbrHeader();
   void finish();
-  void fail();  // the message, the destination closed, result Failed
+  void finishOverSource();
+  // The message ("Could not create/write to file" and the reason), the temporary
+  // file removed, result Failed.
+  void fail(const std::string& reason);
+  void failWriting();  // fail() with the reason of the write that just failed (errno)
+  bool refuse(const std::string& text);  // a "Not possible" message, result Failed; false
   void buildReport();
 
   Session& session_;
   Host& host_;
-  BinaryFile destination_;
+  SafeWriter writer_;
+  BinaryFile destination_;  // the writer's temporary file
   FrameBuffer buffer_;  // the save's own buffer: playback keeps its own
   int64_t readPos_ = 0;
   int64_t framesWritten_ = 0;

@@ -10,6 +10,9 @@ struct SaveState {
   bool saveSelection = false;  // only the frames of the selection
   bool appendMode = false;     // append to an existing file
   bool holdOnWarnings = true;  // keep the progress dialog open after a warning
+  bool replaceExisting = true;  // a file of the destination's name may be replaced (the
+                                // window's save dialog has asked); the command line says so with --force
+  std::string writeError;       // why the last project file or cue sheet could not be written: "path: reason"
 };
 
 // Suffix of the temporary file of a save over the source.

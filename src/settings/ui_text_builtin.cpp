@@ -132,6 +132,8 @@ void setBuiltInTexts(UiText& table) {
       "Modifying the gain of error checked frames will produce\n"
       "incorrect CRCs which might irritate some decoders.\n"
       "Really proceed?";
+  t[ui::kMsgNotMpegAudio] = "is not an MPEG audio file";
+  t[ui::kMsgNothingToSave] = "Nothing left to save: every frame is cut";
   t[ui::kMsgNoActiveRange] = "No active edit range (cut/cue/gain)";
   t[ui::kMsgNoRanges] = "No edit ranges present";
   t[ui::kMsgReloadCueSheet] = "Reload Cue sheet?";

@@ -157,6 +157,8 @@ constexpr int kMsgInstallDecoder = 180;
 constexpr int kMsgCouldNotOpenDevice = 181;
 constexpr int kMsgInstallEncoder = 182;
 constexpr int kMsgTurboGrabber = 183;
+constexpr int kMsgNotMpegAudio = 188;
+constexpr int kMsgNothingToSave = 189;
 
 // Configuration dialog: tab names.
 constexpr int kCfgTabOperation = 192;

@@ -1,10 +1,12 @@
 #include "stream/binary_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace quillane {
 
@@ -19,15 +21,37 @@ BinaryFile& BinaryFile::operator=(BinaryFile&& other) noexcept {
 
 bool BinaryFile::open(const std::string& path, const char* mode) {
   close();
-  file_ = std::fopen(path.c_str(), mode);
-  if (!file_) return false;
-  // A folder opens for reading on Linux, but has no bytes to offer.
-  struct stat info {};
-  if (fstat(fileno(file_), &info) != 0 || S_ISDIR(info.st_mode)) {
-    close();
+  const bool update = std::strchr(mode, '+') != nullptr;
+  const bool create = mode[0] == 'w';
+  if (!create && mode[0] != 'r') {
+    errno = EINVAL;
     return false;
   }
-  return true;
+  // Non-blocking, so that a pipe without a writer can't hold the open; a regular
+  // file is then read as usual. (The program's own outputs go through a SafeWriter;
+  // "w" is for tools and tests.)
+  const int access = update ? O_RDWR : (create ? O_WRONLY : O_RDONLY);
+  const int fd = ::open(path.c_str(), access | (create ? O_CREAT | O_TRUNC : 0) | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    errno = EINVAL;
+    return false;
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  file_ = fdopen(fd, update ? "r+b" : (create ? "wb" : "rb"));
+  if (!file_) ::close(fd);
+  return file_ != nullptr;
+}
+
+bool BinaryFile::openDescriptor(int descriptor) {
+  close();
+  const int fd = descriptor >= 0 ? fcntl(descriptor, F_DUPFD_CLOEXEC, 0) : -1;
+  if (fd < 0) return false;
+  file_ = fdopen(fd, "r+b");
+  if (!file_) ::close(fd);
+  return file_ != nullptr;
 }
 
 bool BinaryFile::close() {
@@ -36,6 +60,8 @@ bool BinaryFile::close() {
   file_ = nullptr;
   return ok;
 }
+
+int BinaryFile::descriptor() const { return file_ ? fileno(file_) : -1; }
 
 bool BinaryFile::seek(int64_t offset) {
   return file_ && offset >= 0 && fseeko(file_, static_cast<off_t>(offset), SEEK_SET) == 0;

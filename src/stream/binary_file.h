@@ -17,11 +17,17 @@ class BinaryFile {
   BinaryFile(BinaryFile&& other) noexcept : file_(other.file_) { other.file_ = nullptr; }
   BinaryFile& operator=(BinaryFile&& other) noexcept;
 
-  // mode as for fopen: "rb", "wb", "r+b", "ab"...
+  // mode as for fopen: "rb", "r+b"/"rb+", "wb", "w+b". Only regular files open: a folder, a
+  // pipe or a device is refused (errno EINVAL) without waiting for a writer.
   bool open(const std::string& path, const char* mode);
+  // Reads and writes through a duplicate of an open descriptor (a file being
+  // written by a SafeWriter); the descriptor itself stays open.
+  bool openDescriptor(int descriptor);
   // Closes the file; false when buffered data could not be written.
   bool close();
   bool isOpen() const { return file_ != nullptr; }
+  // The file's descriptor, -1 when closed.
+  int descriptor() const;
 
   bool seek(int64_t offset);
   bool seekEnd();
