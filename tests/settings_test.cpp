@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "support/tiny_disk.h"
+
 namespace quillane {
 namespace {
 
@@ -500,11 +502,18 @@ TEST_F(SettingsFileTest, FailedWriteLeavesExistingFileUntouched) {
   Settings s;
   s.window_x = 2;
 
-  // The temporary file can't be created: a folder stands in its place.
-  fs::create_directory(file_.string() + ".tmp");
-  EXPECT_FALSE(writeSettings(s, file_));
-  EXPECT_EQ(readRaw(file_), before);
-  fs::remove(file_.string() + ".tmp");
+  // The disk is full: the old file stays whole, no temporary file is left.
+  {
+    test::TinyDisk disk(dir_ / "full", "4k");
+    if (disk.mounted()) {
+      const fs::path onDisk = disk.path() / "quillane.ini";
+      writeRawTo(onDisk, before);
+      writeRawTo(disk.path() / "filler", std::string(4096, 'x'));
+      EXPECT_FALSE(writeSettings(s, onDisk));
+      EXPECT_EQ(readRaw(onDisk), before);
+      EXPECT_EQ(std::distance(fs::directory_iterator(disk.path()), {}), 2);
+    }
+  }
 
   // The folder can't be created: a file stands in its place.
   writeRawTo(dir_ / "blocker", "x");
@@ -515,7 +524,8 @@ TEST_F(SettingsFileTest, FailedWriteLeavesExistingFileUntouched) {
   fs::create_directories(folderTarget / "inside");
   EXPECT_FALSE(writeSettings(s, folderTarget));
   EXPECT_TRUE(fs::is_directory(folderTarget / "inside"));
-  EXPECT_FALSE(fs::exists(folderTarget.string() + ".tmp"));  // temporary file removed
+  for (const auto& entry : fs::directory_iterator(dir_))  // no temporary file left
+    EXPECT_EQ(entry.path().string().find("~~~"), std::string::npos) << entry.path();
 
   // A folder without write permission (permissions don't bind root).
   if (::geteuid() != 0) {

@@ -5,8 +5,7 @@
 #include <system_error>
 #include <type_traits>
 
-#include <unistd.h>
-
+#include "settings/safe_writer.h"
 #include "settings/text_encoding.h"
 
 namespace quillane {
@@ -218,22 +217,10 @@ bool writeSettings(const Settings& settings, const std::filesystem::path& file) 
     std::filesystem::create_directories(folder, ec);
     if (ec) return false;
   }
-  std::filesystem::path temp = file;
-  temp += ".tmp";
-
-  const std::string text = settingsText(settings);
-  std::FILE* out = std::fopen(temp.c_str(), "wb");
-  if (out == nullptr) return false;
-  bool ok = std::fwrite(text.data(), 1, text.size(), out) == text.size();
-  ok = std::fflush(out) == 0 && ok;
-  ok = ::fsync(::fileno(out)) == 0 && ok;
-  ok = std::fclose(out) == 0 && ok;
-  if (ok) {
-    std::filesystem::rename(temp, file, ec);
-    ok = !ec;
-  }
-  if (!ok) std::filesystem::remove(temp, ec);
-  return ok;
+  WriteTarget target;
+  target.path = file.string();
+  target.existing = ExistingFile::Replace;
+  return writeWholeFile(target, settingsText(settings));
 }
 
 }  // namespace quillane
