@@ -89,19 +89,16 @@ WriteTarget SaveJob::target() const {
 bool SaveJob::openAppend(const WriteTarget& target) {
   const std::string& path = target.path;
   if (!target.replaces) {
-    writer_.failWith(WriteError::System, ENOENT);
     fail(path + ": " + std::strerror(ENOENT));
     return false;
   }
   if (target.source && *target.replaces == *target.source) {
-    writer_.failWith(WriteError::IsSource);
     fail(path + ": is the source itself");
     return false;
   }
   if (!holdsMpegAudio(path)) return refuse(path + ": " + uiText(session_.text, ui::kMsgNotMpegAudio));
   BinaryFile old;
   if (!old.open(path, "rb")) {
-    writer_.failWith(WriteError::System, errno);
     fail(path + ": " + std::strerror(errno));
     return false;
   }
@@ -135,8 +132,10 @@ bool SaveJob::open() {
     return false;
   }
   const WriteTarget where = target();
-  if (append ? !openAppend(where) : !writer_.create(where)) {
-    if (result_ != Result::Failed) fail(writer_.errorText());
+  if (append) {
+    if (!openAppend(where)) return false;
+  } else if (!writer_.create(where)) {
+    fail(writer_.errorText());
     return false;
   }
   if (!destination_.openDescriptor(writer_.descriptor()) || !destination_.seekEnd()) {
