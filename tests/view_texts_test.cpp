@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 #include "edit/edit_model.h"
@@ -167,6 +168,29 @@ TEST(RefreshTexts, PositionBarAndPercentage) {
   v = refreshTexts(s, 1);
   EXPECT_EQ(v.positionBar, 0);
   EXPECT_EQ(v.positionField, " Total: 0'03.03   Now: 0'03.03   (100%)");
+}
+
+TEST(RefreshTexts, PositionsFromAnywhereStillGiveTexts) {
+  // A project file may hold any 64-bit position; the fields show it without overflow.
+  Session s = opened("id3v1v2.mp3");
+  ASSERT_GT(s.stream.audioStart, 0);
+  s.settings.autoselect = 0;
+  constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
+  constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
+  s.edits.ranges[0].beg = kMin;
+  s.edits.ranges[0].end = kMax;
+  s.edits.count = 1;
+  s.edits.currentRange = 0;
+  s.stream.cursor = kMin;
+  ViewTexts v = refreshTexts(s, 2);
+  EXPECT_EQ(v.selectionField->rfind(" Range (1/1): -", 0), 0u) << *v.selectionField;
+  EXPECT_EQ(v.positionBar, -2000000000);
+  s.edits.selection.beg = kMax;
+  s.edits.selection.end = kMin;
+  s.stream.cursor = kMax;
+  v = refreshTexts(s, 2);
+  EXPECT_EQ(v.selectionField->rfind(" Selection: ", 0), 0u) << *v.selectionField;
+  EXPECT_EQ(v.positionBar, 2000000000);
 }
 
 TEST(RefreshTexts, MarginLabel) {

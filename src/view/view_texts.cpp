@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "edit/edit_model.h"
 #include "settings/ui_text_ids.h"
@@ -12,6 +13,14 @@ namespace {
 
 std::string timeOf(const Session& session, int64_t bytes) {
   return formatTime(bytes, session.stream.avgBitrate, session.settings.show_milisec != 0);
+}
+
+// to - from, held within int64_t: a position read from a project file may lie
+// anywhere, and the texts must still come out.
+int64_t distance(int64_t to, int64_t from) {
+  int64_t d = 0;
+  if (!__builtin_sub_overflow(to, from, &d)) return d;
+  return to > from ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
 }
 
 const char* text(const Session& session, int id) { return uiText(session.text, id).c_str(); }
@@ -64,15 +73,17 @@ std::string selectionFieldText(const Session& session) {
     const int64_t beg = t.selection.beg;
     const int64_t end = t.selection.end;
     std::snprintf(buffer, sizeof buffer, " %s: %s - %s (%s)", text(session, ui::kStatusSelection),
-                  timeOf(session, beg - start).c_str(), timeOf(session, end - start).c_str(),
-                  timeOf(session, end - beg).c_str());
+                  timeOf(session, distance(beg, start)).c_str(),
+                  timeOf(session, distance(end, start)).c_str(), timeOf(session, distance(end, beg)).c_str());
     return buffer;
   }
   if (t.count > 0 && t.currentRange >= 0 && t.currentRange < t.count) {
     const EditRange& r = t.ranges[static_cast<std::size_t>(t.currentRange)];
     std::snprintf(buffer, sizeof buffer, " %s (%d/%d): %s - %s (%s)", text(session, ui::kStatusRange),
-                  t.currentRange + 1, static_cast<int>(t.count), timeOf(session, r.beg - start).c_str(),
-                  timeOf(session, r.end - start).c_str(), timeOf(session, r.end - r.beg).c_str());
+                  t.currentRange + 1, static_cast<int>(t.count),
+                  timeOf(session, distance(r.beg, start)).c_str(),
+                  timeOf(session, distance(r.end, start)).c_str(),
+                  timeOf(session, distance(r.end, r.beg)).c_str());
     return buffer;
   }
   return " ";
@@ -80,8 +91,8 @@ std::string selectionFieldText(const Session& session) {
 
 std::string positionFieldText(const Session& session) {
   const AudioStream& s = session.stream;
-  const int64_t total = s.audioEnd - s.audioStart;
-  const int64_t now = s.cursor - s.audioStart;
+  const int64_t total = distance(s.audioEnd, s.audioStart);
+  const int64_t now = distance(s.cursor, s.audioStart);
   const int percent = scaledShare(100.0, now, total);
   char buffer[256];
   if (s.currentHeader.frameSize == 0) {
@@ -96,7 +107,8 @@ std::string positionFieldText(const Session& session) {
 
 int positionBarValue(const Session& session) {
   const AudioStream& s = session.stream;
-  return scaledShare(1000.0, currentPosition(session) - s.audioStart, s.audioEnd - s.audioStart);
+  return scaledShare(1000.0, distance(currentPosition(session), s.audioStart),
+                     distance(s.audioEnd, s.audioStart));
 }
 
 ViewTexts refreshTexts(Session& session, int level, const LevelMeter* meter) {
