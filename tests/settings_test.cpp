@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -168,20 +169,20 @@ Settings everyMemberChanged() {
   s.autoselect = 0;
   s.mouse_method = 0;
   s.zoomlevel = 8;
-  s.frameskiplo = 65535;
-  s.frameskiphi = 40000;
+  s.frameskiplo = 1000;
+  s.frameskiphi = 10000;
   s.autocue = 300;
   s.silence_level = 100;
   s.silence_duration = 30;
   s.silence_skip = 600;
-  s.silence_offset = 255;
+  s.silence_offset = 100;
   s.rgb_background = 1;
   s.rgb_mpeg = 2;
   s.rgb_cuts = 3;
   s.rgb_cursor = 4;
   s.rgb_vumeter = 5;
   s.rgb_selection = 6;
-  s.rgb_actual = 2147483647;
+  s.rgb_actual = 0xFFFFFF;
   s.file_savepath = "/home/u/Recordings/live";
   s.split_name = "%A - %T (%N)";
   s.split_id3v11 = 1;
@@ -199,7 +200,7 @@ Settings everyMemberChanged() {
   s.enc_lam_mode = 3;
   s.enc_lam_bitrate = 192;
   s.enc_lam_bitrate_max = 256;
-  s.enc_lam_quality = -2147483647 - 1;
+  s.enc_lam_quality = 5;
   s.enc_lam_vbr_method = 4;
   s.enc_lam_vbr_quality = 0;
   s.enc_lam_abr_bitrate = 160;
@@ -370,7 +371,7 @@ TEST_F(SettingsFileTest, ReadsOtherOrderBlankLinesCommentsAndUnknownKeys) {
       "language=Fran=cais\r\n"    // the key ends at the first "="
       "split_name=\r\n"
       "window_h\r\n"              // no "=": skipped
-      "window_w=  -25xyz\r\n");   // blanks, sign, stop at the first non-digit
+      "window_w=  +250xyz\r\n");  // blanks, sign, stop at the first non-digit
   const Settings s = readBack();
   EXPECT_EQ(s.zoomlevel, 2);
   EXPECT_EQ(s.window_x, 12);
@@ -380,38 +381,77 @@ TEST_F(SettingsFileTest, ReadsOtherOrderBlankLinesCommentsAndUnknownKeys) {
   EXPECT_EQ(s.language, "Fran=cais");
   EXPECT_EQ(s.split_name, "");
   EXPECT_EQ(s.window_h, 430);
-  EXPECT_EQ(s.window_w, -25);
+  EXPECT_EQ(s.window_w, 250);
   EXPECT_EQ(s.autoselect, 1);  // untouched keys keep their defaults
 }
 
-TEST_F(SettingsFileTest, NumbersKeepOnlyTheLowBitsOfTheirMember) {
-  writeRaw(
-      "device_out=300\r\n"
-      "buffer_max=-1\r\n"
-      "level_height=-200\r\n"
-      "frameskiplo=70000\r\n"
-      "autocue=-1\r\n"
-      "window_x=4294967297\r\n"          // 2^32 + 1
-      "window_y=-2147483649\r\n"         // one below the smallest int32
-      "window_w=99999999999999999999999\r\n"  // beyond 64 bits, never undefined
-      "enc_lam_bitrate=+128\r\n"
-      "zoomlevel=abc\r\n"
-      "mouse_method=-\r\n"
-      "silence_level=\t 7\r\n");
-  const Settings s = readBack();
-  EXPECT_EQ(s.device_out, 44);
-  EXPECT_EQ(s.buffer_max, 255);
-  EXPECT_EQ(s.level_height, 56);  // -200 mod 256
-  EXPECT_EQ(s.frameskiplo, 4464);  // 70000 mod 65536
-  EXPECT_EQ(s.autocue, 65535);
-  EXPECT_EQ(s.window_x, 1);
-  EXPECT_EQ(s.window_y, 2147483647);
-  // 10^23 - 1 modulo 2^64, low 32 bits as a signed number.
-  EXPECT_EQ(s.window_w, -159383553);
-  EXPECT_EQ(s.enc_lam_bitrate, 128);
-  EXPECT_EQ(s.zoomlevel, 0);
-  EXPECT_EQ(s.mouse_method, 0);
-  EXPECT_EQ(s.silence_level, 7);
+// Every number read is held within its member's type and then within what the
+// program can use: window geometry within what any screen can hold, counts and
+// levels within their dialogs' ranges, flags 0 or 1, colours 24 bits.
+TEST_F(SettingsFileTest, HostileNumbersAreHeldWithinTheirLimits) {
+  const std::string max64 = "9223372036854775807", min64 = "-9223372036854775808";
+  const std::string beyond64 = "99999999999999999999999", two31 = "2147483648", two24 = "16777216";
+  const struct {
+    const char* key;
+    std::string value;
+    long long expected;
+  } rows[] = {
+      {"window_x", max64, 32767},         {"window_x", min64, -32768},        {"window_x", "4294967297", 32767},
+      {"window_x", "-1200", -1200},       {"window_y", "-2147483649", -32768}, {"window_y", two24, 32767},
+      {"window_w", beyond64, 32767},      {"window_w", "-25", 100},           {"window_w", "0", 100},
+      {"window_w", "1920", 1920},         {"window_h", two24, 32767},         {"window_h", "-2147483648", 100},
+      {"window_h", two31, 32767},         {"window_h", "1080", 1080},
+      {"device_out", "300", 255},         {"device_out", "-1", 0},            {"device_in", max64, 255},
+      {"buffer_max", "-1", 8},            {"buffer_max", "65", 64},           {"buffer_max", "40", 40},
+      {"buffer_frm", "0", 1},             {"buffer_frm", "9", 8},             {"buffer_frm", "256", 8},
+      {"use_mpglib", "7", 1},             {"warn", "-1", 1},                  {"showtt", "0", 0},
+      {"keep_id3v2", min64, 1},           {"write_xing", beyond64, 1},        {"peakbeep", "2", 1},
+      {"high_pri", "-7", 1},              {"big_timer", "3", 1},              {"big_relative", max64, 1},
+      {"show_milisec", "10", 1},          {"db_scale", "1", 1},               {"bitrate_graph", "256", 1},
+      {"margin", "65536", 1},             {"autoselect", "0", 0},             {"split_id3v11", two31, 1},
+      {"rec_adddate", "-2147483648", 1},  {"rec_appenddata", "x", 0},
+      {"level_height", "-200", 0},        {"level_height", "161", 160},       {"level_height", "60", 60},
+      {"mouse_method", "2", 1},           {"mouse_method", "-", 0},           {"zoomlevel", "abc", 1},
+      {"zoomlevel", "3", 2},              {"zoomlevel", "7", 4},              {"zoomlevel", "255", 8},
+      {"zoomlevel", "-8", 1},             {"frameskiplo", "70000", 1000},     {"frameskiplo", "0", 1},
+      {"frameskiplo", "383", 383},        {"frameskiphi", "5", 10},           {"frameskiphi", "40000", 10000},
+      {"autocue", "-1", 0},               {"autocue", "70000", 65535},        {"autocue", "300", 300},
+      {"silence_level", "0", 1},          {"silence_level", "101", 100},      {"silence_level", "\t 7", 7},
+      {"silence_duration", "31", 30},     {"silence_duration", "0", 1},       {"silence_skip", "-5", 0},
+      {"silence_skip", "65536", 65535},   {"silence_offset", "255", 100},     {"silence_offset", "-1", 0},
+      {"rgb_background", "-1", 0xFFFFFF}, {"rgb_cursor", "4294967295", 0xFFFFFF},
+      {"rgb_actual", "2147483647", 0xFFFFFF}, {"rgb_mpeg", "16777217", 1},    {"rgb_cuts", "16512", 16512},
+      {"rgb_selection", min64, 0},        {"rgb_vumeter", "-16777216", 0},
+      {"enc_type", "3", 2},               {"enc_type", "-1", 0},              {"enc_acm_bitrate", "0", 8000},
+      {"enc_acm_bitrate", max64, 320000}, {"enc_acm_samplerate", "-44100", 8000},
+      {"enc_acm_samplerate", "96000", 48000}, {"enc_acm_channels", "0", 1},  {"enc_acm_channels", "6", 2},
+      {"enc_acm_highquality", "5", 1},    {"enc_acm_blocksize", "-1", 0},     {"enc_acm_blocksize", "70000", 65535},
+      {"enc_lam_samplerate", "0", 8000},  {"enc_lam_mode", "9", 3},           {"enc_lam_bitrate", "+128", 128},
+      {"enc_lam_bitrate", "1000", 320},   {"enc_lam_bitrate_max", "0", 8},    {"enc_lam_abr_bitrate", "400", 320},
+      {"enc_lam_abr_bitrate", "3", 8},    {"enc_lam_quality", min64, 0},      {"enc_lam_quality", "6", 5},
+      {"enc_lam_vbr_method", "-2", -1},   {"enc_lam_vbr_method", "5", 4},     {"enc_lam_vbr_quality", "10", 9},
+  };
+  // Every numeric key of the file is in the table.
+  std::set<std::string> covered;
+  for (const auto& row : rows) covered.insert(row.key);
+  for (const char* line : kDefaultFileLines) {
+    const std::string entry = line;
+    const std::size_t eq = entry.find('=');
+    if (eq == std::string::npos) continue;
+    const std::string key = entry.substr(0, eq);
+    const bool text = key.rfind("file_", 0) == 0 || key == "language" || key == "split_name" || key == "version";
+    if (!text && !covered.count(key)) ADD_FAILURE() << key << " has no row";
+  }
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.key) + "=" + row.value);
+    writeRaw(std::string(row.key) + "=" + row.value + "\r\n");
+    const Settings s = readBack();
+    // The value, read back through the writer, as the file shows it.
+    ASSERT_TRUE(writeSettings(s, dir_ / "back.ini"));
+    const std::string written = readRaw(dir_ / "back.ini");
+    const std::string wanted = "\r\n" + std::string(row.key) + "=" + std::to_string(row.expected) + "\r\n";
+    EXPECT_NE(written.find(wanted), std::string::npos);
+  }
 }
 
 TEST_F(SettingsFileTest, LongTextsAreCut) {

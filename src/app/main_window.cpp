@@ -25,6 +25,7 @@
 #include "app/image_canvas.h"
 #include "app/qt_dialogs.h"
 #include "app/saving_dialog.h"
+#include "app/window_placement.h"
 #include "audio/level_meter.h"
 #include "edit/edit_model.h"
 #include "settings/settings.h"
@@ -136,10 +137,16 @@ void MainWindow::start(const std::string& commandLineFile) {
   placeAtStoredRectangle();
   setAcceptDrops(true);
   show();
-  // The stored size is the outer rectangle; the frame is known once shown.
+  // The stored size is the outer rectangle, given to the inner one before the
+  // frame was known; once shown, the frame is taken off again.
   const QSize frameExtra = frameGeometry().size() - geometry().size();
-  if (!frameExtra.isNull())
-    resize(session_.settings.window_w - frameExtra.width(), session_.settings.window_h - frameExtra.height());
+  if (!frameExtra.isNull()) resize((size() - frameExtra).expandedTo(QSize(1, 1)));
+  // Shown, the window has the size it really takes (never less than its contents
+  // need, which may be more than was stored): it is moved until all of it is on
+  // the screen.
+  const QRect shown = frameGeometry();
+  const QRect onScreen = placeOnScreens(shown.x(), shown.y(), shown.width(), shown.height(), availableScreenAreas());
+  if (onScreen.topLeft() != shown.topLeft()) move(onScreen.topLeft());
   graph_->setFocus(Qt::OtherFocusReason);
   // The About box on the first start of a new version and the first-start
   // language question come with their dialogs (401 and 300), which this build
@@ -151,9 +158,12 @@ void MainWindow::start(const std::string& commandLineFile) {
 }
 
 void MainWindow::placeAtStoredRectangle() {
+  // Whatever the settings file held, the window starts wholly on a screen that is
+  // there now, no larger than that screen.
   const Settings& s = session_.settings;
-  move(s.window_x, s.window_y);
-  resize(std::max(s.window_w, 1), std::max(s.window_h, 1));
+  const QRect outer = placeOnScreens(s.window_x, s.window_y, s.window_w, s.window_h, availableScreenAreas());
+  move(outer.topLeft());
+  resize(outer.size());
 }
 
 void MainWindow::layoutMainWindow() {

@@ -1,6 +1,8 @@
 #include "settings/settings.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <limits>
 #include <string_view>
 #include <system_error>
 #include <type_traits>
@@ -11,8 +13,36 @@
 namespace quillane {
 namespace {
 
-// Calls visit(key, member, longest) for every key in the order of the file;
-// `longest` is the number of bytes a text keeps when read (0 for numbers).
+// What a numeric value read from the file may be. Every value is first taken
+// within its member's type and then brought within these limits.
+enum class Rule {
+  Clamp,       // held within min..max
+  Flag,        // any value but 0 is 1
+  Colour,      // a 24-bit colour: only the low 24 bits count
+  PowerOfTwo,  // held within min..max, then down to a power of two
+};
+
+struct Limits {
+  int64_t min;
+  int64_t max;
+  Rule rule = Rule::Clamp;
+};
+
+constexpr Limits kFlag{0, 1, Rule::Flag};
+constexpr Limits kColour{0, 0xFFFFFF, Rule::Colour};
+// Screen coordinates and window sides: what any screen arrangement can hold
+// (the X11 protocol's coordinates are 16-bit). The window fits them to the
+// screens that are there when it starts.
+constexpr Limits kScreenPosition{-32768, 32767};
+constexpr Limits kWindowSide{100, 32767};
+constexpr Limits kDeviceIndex{0, 255};
+constexpr Limits kSeconds{0, 65535};
+constexpr Limits kKbitPerSecond{8, 320};
+constexpr Limits kSampleRate{8000, 48000};
+
+// Calls visit(key, member, limits) for every key in the order of the file;
+// `limits` is a Limits for numbers and, for texts, the number of bytes a text
+// keeps when read.
 template <typename S, typename Visit>
 void forEachSetting(S& s, Visit&& visit) {
   visit("file_recent1", s.file_recent[0], kSettingsPathMax);
@@ -21,72 +51,72 @@ void forEachSetting(S& s, Visit&& visit) {
   visit("file_recent4", s.file_recent[3], kSettingsPathMax);
   visit("file_recent5", s.file_recent[4], kSettingsPathMax);
   visit("file_recent6", s.file_recent[5], kSettingsPathMax);
-  visit("window_x", s.window_x, 0);
-  visit("window_y", s.window_y, 0);
-  visit("window_w", s.window_w, 0);
-  visit("window_h", s.window_h, 0);
-  visit("device_out", s.device_out, 0);
-  visit("buffer_max", s.buffer_max, 0);
-  visit("buffer_frm", s.buffer_frm, 0);
-  visit("use_mpglib", s.use_mpglib, 0);
-  visit("high_pri", s.high_pri, 0);
-  visit("warn", s.warn, 0);
-  visit("showtt", s.showtt, 0);
+  visit("window_x", s.window_x, kScreenPosition);
+  visit("window_y", s.window_y, kScreenPosition);
+  visit("window_w", s.window_w, kWindowSide);
+  visit("window_h", s.window_h, kWindowSide);
+  visit("device_out", s.device_out, kDeviceIndex);
+  visit("buffer_max", s.buffer_max, Limits{8, 64});  // KiB, the slider's range
+  visit("buffer_frm", s.buffer_frm, Limits{1, 8});    // frames, the slider's range
+  visit("use_mpglib", s.use_mpglib, kFlag);
+  visit("high_pri", s.high_pri, kFlag);
+  visit("warn", s.warn, kFlag);
+  visit("showtt", s.showtt, kFlag);
   visit("language", s.language, kSettingsLanguageMax);
-  visit("keep_id3v2", s.keep_id3v2, 0);
-  visit("write_xing", s.write_xing, 0);
-  visit("big_timer", s.big_timer, 0);
-  visit("big_relative", s.big_relative, 0);
-  visit("show_milisec", s.show_milisec, 0);
-  visit("db_scale", s.db_scale, 0);
-  visit("bitrate_graph", s.bitrate_graph, 0);
-  visit("level_height", s.level_height, 0);
-  visit("margin", s.margin, 0);
-  visit("autoselect", s.autoselect, 0);
-  visit("mouse_method", s.mouse_method, 0);
-  visit("zoomlevel", s.zoomlevel, 0);
-  visit("frameskiplo", s.frameskiplo, 0);
-  visit("frameskiphi", s.frameskiphi, 0);
-  visit("autocue", s.autocue, 0);
-  visit("silence_level", s.silence_level, 0);
-  visit("silence_duration", s.silence_duration, 0);
-  visit("silence_skip", s.silence_skip, 0);
-  visit("silence_offset", s.silence_offset, 0);
-  visit("rgb_background", s.rgb_background, 0);
-  visit("rgb_mpeg", s.rgb_mpeg, 0);
-  visit("rgb_cuts", s.rgb_cuts, 0);
-  visit("rgb_cursor", s.rgb_cursor, 0);
-  visit("rgb_vumeter", s.rgb_vumeter, 0);
-  visit("rgb_selection", s.rgb_selection, 0);
-  visit("rgb_actual", s.rgb_actual, 0);
+  visit("keep_id3v2", s.keep_id3v2, kFlag);
+  visit("write_xing", s.write_xing, kFlag);
+  visit("big_timer", s.big_timer, kFlag);
+  visit("big_relative", s.big_relative, kFlag);
+  visit("show_milisec", s.show_milisec, kFlag);
+  visit("db_scale", s.db_scale, kFlag);
+  visit("bitrate_graph", s.bitrate_graph, kFlag);
+  visit("level_height", s.level_height, Limits{0, 160});  // what the graph-level menu reaches
+  visit("margin", s.margin, kFlag);
+  visit("autoselect", s.autoselect, kFlag);
+  visit("mouse_method", s.mouse_method, Limits{0, 1});
+  visit("zoomlevel", s.zoomlevel, Limits{1, 8, Rule::PowerOfTwo});
+  visit("frameskiplo", s.frameskiplo, Limits{1, 1000});     // the configuration page's ranges
+  visit("frameskiphi", s.frameskiphi, Limits{10, 10000});
+  visit("autocue", s.autocue, kSeconds);
+  visit("silence_level", s.silence_level, Limits{1, 100});  // the pause detection sliders
+  visit("silence_duration", s.silence_duration, Limits{1, 30});
+  visit("silence_skip", s.silence_skip, kSeconds);
+  visit("silence_offset", s.silence_offset, Limits{0, 100});
+  visit("rgb_background", s.rgb_background, kColour);
+  visit("rgb_mpeg", s.rgb_mpeg, kColour);
+  visit("rgb_cuts", s.rgb_cuts, kColour);
+  visit("rgb_cursor", s.rgb_cursor, kColour);
+  visit("rgb_vumeter", s.rgb_vumeter, kColour);
+  visit("rgb_selection", s.rgb_selection, kColour);
+  visit("rgb_actual", s.rgb_actual, kColour);
   visit("file_savepath", s.file_savepath, kSettingsPathMax);
   visit("split_name", s.split_name, kSettingsSplitNameMax);
-  visit("split_id3v11", s.split_id3v11, 0);
+  visit("split_id3v11", s.split_id3v11, kFlag);
   visit("version", s.version, kSettingsVersionMax);
-  visit("rec_adddate", s.rec_adddate, 0);
-  visit("rec_appenddata", s.rec_appenddata, 0);
-  visit("device_in", s.device_in, 0);
-  visit("peakbeep", s.peakbeep, 0);
-  visit("enc_type", s.enc_type, 0);
-  visit("enc_acm_bitrate", s.enc_acm_bitrate, 0);
-  visit("enc_acm_samplerate", s.enc_acm_samplerate, 0);
-  visit("enc_acm_channels", s.enc_acm_channels, 0);
-  visit("enc_acm_highquality", s.enc_acm_highquality, 0);
-  visit("enc_acm_blocksize", s.enc_acm_blocksize, 0);
-  visit("enc_lam_samplerate", s.enc_lam_samplerate, 0);
-  visit("enc_lam_mode", s.enc_lam_mode, 0);
-  visit("enc_lam_bitrate", s.enc_lam_bitrate, 0);
-  visit("enc_lam_bitrate_max", s.enc_lam_bitrate_max, 0);
-  visit("enc_lam_quality", s.enc_lam_quality, 0);
-  visit("enc_lam_vbr_method", s.enc_lam_vbr_method, 0);
-  visit("enc_lam_vbr_quality", s.enc_lam_vbr_quality, 0);
-  visit("enc_lam_abr_bitrate", s.enc_lam_abr_bitrate, 0);
+  visit("rec_adddate", s.rec_adddate, kFlag);
+  visit("rec_appenddata", s.rec_appenddata, kFlag);
+  visit("device_in", s.device_in, kDeviceIndex);
+  visit("peakbeep", s.peakbeep, kFlag);
+  visit("enc_type", s.enc_type, Limits{0, 2});  // none, system codec, LAME
+  visit("enc_acm_bitrate", s.enc_acm_bitrate, Limits{8000, 320000});  // bit/s
+  visit("enc_acm_samplerate", s.enc_acm_samplerate, kSampleRate);
+  visit("enc_acm_channels", s.enc_acm_channels, Limits{1, 2});
+  visit("enc_acm_highquality", s.enc_acm_highquality, kFlag);
+  visit("enc_acm_blocksize", s.enc_acm_blocksize, Limits{0, 65535});
+  visit("enc_lam_samplerate", s.enc_lam_samplerate, kSampleRate);
+  visit("enc_lam_mode", s.enc_lam_mode, Limits{0, 3});  // stereo, joint, (dual), mono
+  visit("enc_lam_bitrate", s.enc_lam_bitrate, kKbitPerSecond);
+  visit("enc_lam_bitrate_max", s.enc_lam_bitrate_max, kKbitPerSecond);
+  visit("enc_lam_quality", s.enc_lam_quality, Limits{0, 5});  // the quality list's values
+  visit("enc_lam_vbr_method", s.enc_lam_vbr_method, Limits{-1, 4});
+  visit("enc_lam_vbr_quality", s.enc_lam_vbr_quality, Limits{0, 9});
+  visit("enc_lam_abr_bitrate", s.enc_lam_abr_bitrate, kKbitPerSecond);
 }
 
 // Decimal number in the manner of C's atoi: leading blanks, an optional sign,
-// digits up to the first other character, 0 without digits. The value is
-// accumulated modulo 2^64, so that its low bits are always exact.
-uint64_t parseNumberLowBits(std::string_view text) {
+// digits up to the first other character, 0 without digits. Values beyond 64
+// bits saturate.
+int64_t parseNumber(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' ||
                              text[i] == '\v' || text[i] == '\f' || text[i] == '\r')) {
@@ -97,17 +127,42 @@ uint64_t parseNumberLowBits(std::string_view text) {
     negative = text[i] == '-';
     ++i;
   }
-  uint64_t value = 0;
+  constexpr int64_t kLargest = std::numeric_limits<int64_t>::max();
+  int64_t value = 0;
   for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10u + static_cast<uint64_t>(text[i] - '0');
+    const int digit = text[i] - '0';
+    if (value > (kLargest - digit) / 10) {
+      value = kLargest;
+      break;
+    }
+    value = value * 10 + digit;
   }
-  return negative ? (0u - value) : value;
+  return negative ? -value : value;
 }
 
+int64_t withinLimits(int64_t value, const Limits& limits) {
+  switch (limits.rule) {
+    case Rule::Flag:
+      return value != 0 ? 1 : 0;
+    case Rule::Colour:
+      return value & limits.max;
+    case Rule::PowerOfTwo: {
+      const int64_t held = std::clamp(value, limits.min, limits.max);
+      int64_t power = 1;
+      while (power * 2 <= held) power *= 2;
+      return power;
+    }
+    case Rule::Clamp:
+      break;
+  }
+  return std::clamp(value, limits.min, limits.max);
+}
+
+// The value within the member's type, then within its limits.
 template <typename Int>
-void storeLowBits(Int& member, uint64_t bits) {
-  using Unsigned = std::make_unsigned_t<Int>;
-  member = static_cast<Int>(static_cast<Unsigned>(bits));
+void storeNumber(Int& member, int64_t value, const Limits& limits) {
+  const int64_t typed = std::clamp<int64_t>(value, std::numeric_limits<Int>::min(), std::numeric_limits<Int>::max());
+  member = static_cast<Int>(withinLimits(typed, limits));
 }
 
 // Cuts a UTF-8 text to at most `longest` bytes without splitting a character.
@@ -141,7 +196,7 @@ void applyLine(Settings& settings, std::string_view line) {
   const std::string_view key = line.substr(0, eq);
   std::string_view value = line.substr(eq + 1);
   bool found = false;
-  forEachSetting(settings, [&](const char* name, auto& member, std::size_t longest) {
+  forEachSetting(settings, [&](const char* name, auto& member, const auto& limits) {
     if (found || key != name) return;
     found = true;
     using Member = std::remove_reference_t<decltype(member)>;
@@ -150,9 +205,9 @@ void applyLine(Settings& settings, std::string_view line) {
       const std::size_t nul = value.find('\0');
       if (nul != std::string_view::npos) value = value.substr(0, nul);
       member = fileTextToUtf8(value);
-      cutUtf8(member, longest);
+      cutUtf8(member, limits);
     } else {
-      storeLowBits(member, parseNumberLowBits(value));
+      storeNumber(member, parseNumber(value), limits);
     }
   });
 }
@@ -169,7 +224,7 @@ std::string withoutLineBreaks(const std::string& text) {
 
 std::string settingsText(const Settings& settings) {
   std::string out = "[Quillane]\r\n";
-  forEachSetting(settings, [&](const char* name, const auto& member, std::size_t) {
+  forEachSetting(settings, [&](const char* name, const auto& member, const auto&) {
     using Member = std::remove_cv_t<std::remove_reference_t<decltype(member)>>;
     out += name;
     out += '=';

@@ -88,6 +88,11 @@ void setDefaultSettings(Settings& settings);
 // The defaults, then whatever the file holds.
 void resetSettings(Settings& settings, const std::filesystem::path& file);
 // Reads the file over the current values; false when there is no readable file.
+// Every number is held within its member's type and then within what the program
+// can use: window positions within -32768..32767 and sides within 100..32767
+// (the window fits them to the screens at start), counts and levels within the
+// ranges of their dialogs and menus, flags 0 or 1 (any other number is 1), colours
+// to their low 24 bits.
 bool readSettings(Settings& settings, const std::filesystem::path& file);
 // Writes every key atomically (temporary file, then rename); false when it
 // could not write, in which case an existing file is left as it was.
