@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 
@@ -121,13 +122,84 @@ TEST(FindFrame, BoundsOfTheAudio) {
   EXPECT_EQ(findFrame(s, s.audioEnd), s.audioEnd);
   EXPECT_EQ(findFrame(s, s.audioEnd - 1), s.audioEnd);
   EXPECT_EQ(findFrame(s, s.audioEnd - s.currentHeader.frameSize), s.audioEnd);
-  // Within the window's reserve at the end but more than a frame away: no frame whose
-  // successor lies inside the window.
-  EXPECT_EQ(findFrame(s, s.audioEnd - 1000), -1);
+  // Within the last 1792 bytes but more than a frame away: the next frame, confirmed
+  // by its successor's sync or, for the last frame, by ending where the audio ends.
+  const auto frames = test::demuxedFrames(test::dataPath("cbr128_info.mp3"));
+  const auto next = std::find_if(frames.begin(), frames.end(), [&](const auto& f) { return f.pos >= s.audioEnd - 1000; });
+  ASSERT_NE(next, frames.end());
+  EXPECT_EQ(findFrame(s, s.audioEnd - 1000), next->pos);
   closeStream(session);
   EXPECT_EQ(findFrame(s, s.audioStart), -1);
   EXPECT_EQ(s.audioEnd, 0);
   EXPECT_FALSE(s.sourcePath.empty());
+}
+
+// The last frames are found as well as any other: every frame from inside the one
+// before it, the last one included, and every frame but the last from its own
+// start (from there the last one is within a frame length of the end, which gives
+// audioEnd).
+TEST(FindFrame, ReachesEveryFrameUpToTheEnd) {
+  for (const char* name : {"cbr128_notag.mp3", "id3v1.mp3", "id3v1v2.mp3", "vbr_xing.mp3", "vbr_notag.mp3",
+                           "mpeg25_8k.mp3", "layer2_mpeg1.mp2", "layer2_mpeg2.mp2", "ffmpeg_cbr.mp3",
+                           "click_30ms.mp3"}) {
+    SCOPED_TRACE(name);
+    Session session;
+    const auto path = test::dataPath(name);
+    ASSERT_TRUE(test::openInSession(session, path));
+    AudioStream& s = session.stream;
+    const auto frames = test::demuxedFrames(path);
+    ASSERT_EQ(frames.back().pos + frames.back().size, s.audioEnd);
+    for (size_t i = 1; i < frames.size(); ++i) {
+      const int64_t start = frames[i].pos;
+      if (start < s.audioStart) continue;
+      if (i + 1 < frames.size()) {
+        ASSERT_EQ(findFrame(s, start), start) << "frame " << i;
+      }
+      ASSERT_EQ(findFrame(s, std::max(frames[i - 1].pos + 1, s.audioStart)), start) << "frame " << i;
+    }
+    EXPECT_EQ(findFrame(s, frames.back().pos + 1), s.audioEnd);
+  }
+}
+
+// A file shorter than the search window: a click of 30 ms in three frames.
+TEST(OpenStream, FilesShorterThanTheSearchWindowOpen) {
+  Session session;
+  ASSERT_TRUE(test::openInSession(session, test::dataPath("click_30ms.mp3")));
+  const AudioStream& s = session.stream;
+  EXPECT_EQ(s.audioStart, 0);
+  EXPECT_EQ(s.audioEnd, 1253);
+  EXPECT_EQ(s.vbrMode, 0);
+  EXPECT_NEAR(s.avgBitrate, 128000.0, 128000.0 * 0.002);
+  EXPECT_EQ(frameNumberAt(s, s.audioEnd), 3);  // three frames, as decoders play them
+
+  // A single frame, alone or before an ID3v1 tag, is the whole audio.
+  const Bytes clean = test::readBytes(test::dataPath("cbr128_notag.mp3"));
+  const Bytes tagged = test::readBytes(test::dataPath("id3v1.mp3"));
+  test::TempDir dir;
+  test::writeBytes(dir / "one.mp3", Bytes(clean.begin(), clean.begin() + 417));
+  ASSERT_TRUE(test::openInSession(session, dir / "one.mp3"));
+  EXPECT_EQ(s.audioStart, 0);
+  EXPECT_EQ(s.audioEnd, 417);
+  EXPECT_EQ(frameNumberAt(s, s.audioEnd), 1);
+  Bytes oneTagged(clean.begin(), clean.begin() + 417);
+  oneTagged.insert(oneTagged.end(), tagged.end() - 128, tagged.end());
+  test::writeBytes(dir / "one_tagged.mp3", oneTagged);
+  ASSERT_TRUE(test::openInSession(session, dir / "one_tagged.mp3"));
+  EXPECT_EQ(s.hasId3v1, 1);
+  EXPECT_EQ(s.audioEnd, 417);
+  // A tag frame with two frames after it, as LAME writes 20 ms of sound.
+  const Bytes info = test::readBytes(test::dataPath("cbr128_info.mp3"));
+  const auto infoFrames = test::demuxedFrames(test::dataPath("cbr128_info.mp3"));
+  ASSERT_EQ(infoFrames.front().pos, 417);
+  const int64_t twoEnd = infoFrames[1].pos + infoFrames[1].size;
+  test::writeBytes(dir / "info_two.mp3", Bytes(info.begin(), info.begin() + twoEnd));
+  ASSERT_TRUE(test::openInSession(session, dir / "info_two.mp3"));
+  EXPECT_EQ(s.audioStart, 417);
+  EXPECT_EQ(s.audioEnd, twoEnd);
+  EXPECT_EQ(frameNumberAt(s, s.audioEnd), 2);
+  // A tag frame alone holds no audio.
+  test::writeBytes(dir / "info_only.mp3", Bytes(info.begin(), info.begin() + 417));
+  EXPECT_FALSE(test::openInSession(session, dir / "info_only.mp3"));
 }
 
 TEST(FindFrame, NeverReturnsAFrameOfAnotherVersion) {
@@ -224,10 +296,15 @@ TEST(OpenStream, RefusesWhatHoldsNoAcceptableFrame) {
   EXPECT_FALSE(test::openInSession(session, dir / "empty.mp3"));
   test::writeBytes(dir / "text.mp3", Bytes(20000, 'a'));
   EXPECT_FALSE(test::openInSession(session, dir / "text.mp3"));
-  // One lone frame has no successor to confirm it.
+  // A lone frame that is cut short, or followed by a stray byte, has neither a
+  // successor nor the end of the audio to confirm it.
   const Bytes clean = test::readBytes(test::dataPath("cbr128_notag.mp3"));
-  test::writeBytes(dir / "one.mp3", Bytes(clean.begin(), clean.begin() + 417));
-  EXPECT_FALSE(test::openInSession(session, dir / "one.mp3"));
+  test::writeBytes(dir / "short.mp3", Bytes(clean.begin(), clean.begin() + 416));
+  EXPECT_FALSE(test::openInSession(session, dir / "short.mp3"));
+  Bytes stray(clean.begin(), clean.begin() + 417);
+  stray.push_back(0x00);
+  test::writeBytes(dir / "stray.mp3", stray);
+  EXPECT_FALSE(test::openInSession(session, dir / "stray.mp3"));
   // Nothing was added to the recent list.
   EXPECT_TRUE(session.settings.file_recent[0].empty());
   Session empty;

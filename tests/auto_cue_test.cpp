@@ -94,19 +94,19 @@ TEST_F(AutoCueFileTest, CuesEveryIntervalAtFrameStarts) {
   s_.edits.selection.title = "pending";
   ASSERT_TRUE(acceptAutoCueDialog(s_, "0:02"));
   EXPECT_EQ(s_.settings.autocue, 2);
-  // About 2 and 4 seconds, none at the start. The 6 s target lies in the file's
-  // last 548 bytes, where findFrame can't confirm a frame by its successor's sync,
-  // so the run ends there.
-  EXPECT_EQ(cueOffsets(), expectedCues(2, 2));
-  ASSERT_EQ(s_.edits.count, 2);
-  for (int i = 0; i < 2; ++i) {
+  // About 2, 4 and 6 seconds, none at the start. The 6 s target lies in the file's
+  // last 548 bytes: its cue is the last frame, which ends exactly at the end.
+  EXPECT_EQ(cueOffsets(), expectedCues(2, 3));
+  ASSERT_EQ(s_.edits.count, 3);
+  EXPECT_EQ(s_.edits.ranges[2].beg, frames_.back().pos);
+  for (int i = 0; i < 3; ++i) {
     const EditRange& r = s_.edits.ranges[i];
     EXPECT_TRUE(r.isCue());
     EXPECT_TRUE(r.title.empty());
     EXPECT_TRUE(r.artist.empty());
     EXPECT_NEAR(secondsOf(r.beg), 2.0 * (i + 1), 0.027);  // within one frame
   }
-  EXPECT_EQ(s_.edits.currentRange, 1);
+  EXPECT_EQ(s_.edits.currentRange, 2);
   EXPECT_TRUE(s_.edits.modified);
   EXPECT_TRUE(s_.edits.selection.title.empty());
 }
@@ -133,8 +133,9 @@ TEST_F(AutoCueFileTest, EverySecondOnAnMpeg2File) {
   open("mpeg2_22k.mp3");  // MPEG-2, 3.06 s at 64 kbit/s
   ASSERT_TRUE(acceptAutoCueDialog(s_, "0:1"));
   EXPECT_EQ(s_.settings.autocue, 1);
-  EXPECT_EQ(cueOffsets(), expectedCues(1, 2));
-  EXPECT_EQ(s_.edits.count, 2);
+  // The 3 s target lies in the last 450 bytes: its frame is found too.
+  EXPECT_EQ(cueOffsets(), expectedCues(1, 3));
+  EXPECT_EQ(s_.edits.count, 3);
 }
 
 TEST_F(AutoCueFileTest, NoColonChangesNothing) {

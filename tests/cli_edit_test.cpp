@@ -175,9 +175,11 @@ TEST(CliSheets, ProjectAndCueSheetRoundTrips) {
   EXPECT_EQ(written,
             "TITLE \"(Title N.N.)\"\r\nFILE \"tst.mp3\" MP3\r\n"
             "  TRACK 01 AUDIO\r\n    TITLE \"(Track 01)\"\r\n    INDEX 01 00:02:00\r\n"
-            "  TRACK 02 AUDIO\r\n    TITLE \"(Track 02)\"\r\n    INDEX 01 00:04:01\r\n");
+            "  TRACK 02 AUDIO\r\n    TITLE \"(Track 02)\"\r\n    INDEX 01 00:04:01\r\n"
+            // The 6 s target lies on the last frame, in the file's last 1792 bytes.
+            "  TRACK 03 AUDIO\r\n    TITLE \"(Track 03)\"\r\n    INDEX 01 00:06:00\r\n");
   const json cues = rangesOf(q(dir / "tst.cue"), "");
-  ASSERT_EQ(cues.size(), 2u);
+  ASSERT_EQ(cues.size(), 3u);
   EXPECT_EQ(cues[0]["kind"], "Cue");
   EXPECT_EQ(cues[1]["title"], "(Track 02)");
 

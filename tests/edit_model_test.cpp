@@ -625,6 +625,28 @@ TEST(RangeMenuTest, ItemTextsShowNumberKindTimeAndTitle) {
   EXPECT_EQ(rangeMenuItems(s)[1].text, "02 Schnitt\t0'01.000 Intro");
 }
 
+// Ranges may come from anywhere (a project file holds any 64-bit offset): their
+// times stay within the audio and nothing overflows.
+TEST(RangeMenuTest, RangesFromAnywhereShowTimesWithinTheAudio) {
+  Session s;
+  s.stream.audioStart = 417;
+  s.stream.audioEnd = 48900;          // 48483 bytes of audio
+  s.stream.avgBitrate = 128000.0f;    // 16000 bytes a second: 3.03 s
+  const int64_t offsets[] = {INT64_MIN, -1, 417, 48900, 99999999999, INT64_MAX};
+  const char* const times[] = {"0'00.00", "0'00.00", "0'00.00", "0'03.03", "0'03.03", "0'03.03"};
+  for (const int64_t at : offsets) {
+    EditRange& r = s.edits.ranges[s.edits.count++];
+    r.beg = at;
+    r.end = at;
+  }
+  const auto items = rangeMenuItems(s);
+  ASSERT_EQ(items.size(), std::size(times));
+  for (size_t i = 0; i < items.size(); ++i) {
+    const std::string& text = items[i].text;
+    EXPECT_EQ(text.substr(text.find('\t') + 1), times[i]) << offsets[i];
+  }
+}
+
 TEST(RangeMenuTest, ShowsAtMostFortyRanges) {
   Session s;
   s.stream.avgBitrate = 128000.0f;

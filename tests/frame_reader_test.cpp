@@ -296,6 +296,71 @@ TEST(FrameReader, ApplyGainClampsAndKeepsNeighbouringBits) {
   }
 }
 
+// Ranges may come from a project file with any values: the gain is never more
+// than the 8-bit field can take, and no arithmetic overflows.
+TEST(FrameReader, GainOfAnyRangeIsHeldWithinTheField) {
+  constexpr int64_t kMin64 = INT64_MIN, kMax64 = INT64_MAX;
+  const struct {
+    const char* what;
+    int64_t beg, end;
+    int32_t gainbeg, gainend;
+    int64_t pos;
+    int steps;
+  } rows[] = {
+      {"widest range, half way down a fade", kMin64, kMax64, 0, -32, 0, -13},  // -32 (1 - cos 0.95)
+      {"widest range at its begin", kMin64, kMax64, 0, -32, kMin64, 0},
+      {"flat at the largest gain", 0, 1000, INT32_MAX, INT32_MAX, 500, 255},
+      {"flat at the smallest gain", 0, 1000, INT32_MIN, INT32_MIN, 500, -255},
+      {"fade up across the whole range of 32 bits", 0, 1000, INT32_MIN, INT32_MAX, 0, -255},
+      {"fade down across the whole range of 32 bits", 0, 1000, INT32_MAX, INT32_MIN, 999, -255},
+      {"reversed range", 1000, 0, 7, 20, 500, 7},
+      {"position far outside", 0, 1000, 0, -32, kMax64, -32},  // cos stays within -1..1
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    EditRange r;
+    r.type = kRangeGain;
+    r.beg = row.beg;
+    r.end = row.end;
+    r.gainbeg = row.gainbeg;
+    r.gainend = row.gainend;
+    const int steps = gainAt(r, row.pos);
+    EXPECT_GE(steps, -255);
+    EXPECT_LE(steps, 255);
+    if (row.pos != kMax64) {
+      EXPECT_EQ(steps, row.steps);
+    }
+  }
+
+  // The largest steps make every field as loud as it gets, the smallest as soft.
+  FrameHeader header = decodeFrameHeader(std::array<uint8_t, 4>{0xFF, 0xFB, 0x90, 0x44}.data());
+  header.gainBitPos = {8, 73, 0, 0};
+  for (const int steps : {INT32_MAX, INT32_MIN, 256, -256}) {
+    std::array<uint8_t, 64> frame;
+    frame.fill(0x5A);
+    applyGain(frame.data(), header, steps);
+    EXPECT_EQ(fieldAt(frame.data(), 8), steps > 0 ? 255 : 0) << steps;
+    EXPECT_EQ(fieldAt(frame.data(), 73), steps > 0 ? 255 : 0) << steps;
+  }
+}
+
+// A gain of 2^31 - 1 read from a project file makes the range as loud as the
+// field allows, not silent.
+TEST(FrameReader, LargestGainOfAProjectFileIsTheLoudest) {
+  Session s;
+  ASSERT_TRUE(test::openInSession(s, test::dataPath("cbr128_notag.mp3")));
+  const Frames f = framesOf(test::dataPath("cbr128_notag.mp3"));
+  addRange(s, kRangeGain, f.frames[2].pos, f.frames[10].pos, INT32_MAX, INT32_MAX);
+  const ReadAll r = readAll(s, s.stream.audioStart);
+  size_t at = 0;
+  for (size_t i = 0; i < f.frames.size(); ++i) {
+    if (i >= 2 && i < 10) {
+      for (const int q : {73, 132, 191, 250}) EXPECT_EQ(fieldAt(r.bytes.data() + at, q), 255) << "frame " << i;
+    }
+    at += f.frames[i].size;
+  }
+}
+
 TEST(FrameReader, ResynchronisesOverDamagedData) {
   const Frames f = framesOf(test::dataPath("cbr128_notag.mp3"));
   test::TempDir dir;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "edit/edit_model.h"
 #include "shell/command_ids.h"
 #include "shell/dispatch_command.h"
@@ -95,6 +97,41 @@ TEST(NavigationCommand, ShiftArrowsStepOneFrame) {
   w.run(cmd::kFrameForward);
   EXPECT_EQ(w.cursor(), 10 * kFrame);
   EXPECT_EQ(w.host.refreshes.size(), refreshes);
+}
+
+// Shift+Right walks every frame up to the last and then to the end of the audio;
+// End and then Shift+Left lands on the last frame. (In a variable bit rate file
+// whose last frame is shorter than the one before it, that frame lies within the
+// frame length of the current header from the end, where findFrame answers with
+// audioEnd; such files are not among these.)
+TEST(NavigationCommand, ShiftArrowsReachTheLastFrame) {
+  for (const char* name : {"ffmpeg_cbr.mp3", "cbr128_info.mp3", "id3v1.mp3", "mpeg25_8k.mp3", "layer2_mpeg1.mp2",
+                           "click_30ms.mp3"}) {
+    SCOPED_TRACE(name);
+    Session session;
+    test::ScriptedShellHost host(session);
+    ASSERT_TRUE(test::openInSession(session, test::dataPath(name)));
+    const auto frames = test::demuxedFrames(test::dataPath(name));
+    std::vector<int64_t> visited{session.stream.cursor};
+    for (size_t step = 0; step < frames.size() + 5; ++step) {
+      dispatchCommand(session, host, cmd::kFrameForward);
+      if (session.stream.cursor == visited.back()) break;  // stuck
+      visited.push_back(session.stream.cursor);
+    }
+    std::vector<int64_t> expected;
+    for (const auto& f : frames)
+      if (f.pos >= session.stream.audioStart) expected.push_back(f.pos);
+    expected.push_back(session.stream.audioEnd);
+    EXPECT_EQ(visited, expected);
+
+    // Back steps go 1.5 average frames back: with frames of one length that is the frame before.
+    if (session.stream.vbrMode != 0) continue;
+    dispatchCommand(session, host, cmd::kGoToAudioEnd);
+    dispatchCommand(session, host, cmd::kFrameBack);
+    EXPECT_EQ(session.stream.cursor, frames.back().pos);
+    dispatchCommand(session, host, cmd::kFrameBack);
+    EXPECT_EQ(session.stream.cursor, frames[frames.size() - 2].pos);
+  }
 }
 
 TEST(NavigationCommand, UpAndDownGoToTheSelectionElseTheCurrentRange) {

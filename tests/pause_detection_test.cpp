@@ -228,6 +228,32 @@ TEST(PauseDetectionScripted, NeedsTenTimesDurationQuietFramesInARow) {
   }
 }
 
+// The scan reaches the last frames: loud passages are sampled up to the end of the
+// file, and a pause that ends in its last 1792 bytes gets its cue there.
+TEST(PauseDetectionScripted, ScanReachesTheLastFrames) {
+  {
+    Scripted s({});
+    int last = -1;
+    const std::function<int(int)> loud = s.level;
+    s.level = [&last, loud](int f) {
+      last = std::max(last, f);
+      return loud(f);
+    };
+    EXPECT_EQ(s.run(), 0);
+    EXPECT_GE(last, 225);  // every sixth frame is sampled: one of the last six
+  }
+  {
+    // Frames 216..227 quiet, 228 (in the last 1792 bytes) loud; the cue offset 60
+    // puts the cue on the loud frame itself.
+    Scripted s({{216, 228}});
+    s.session.settings.silence_duration = 1;
+    s.session.settings.silence_offset = 60;
+    ASSERT_GT(s.starts[228], s.session.stream.audioEnd - kSearchSpan);
+    EXPECT_EQ(s.run(), 1);
+    EXPECT_EQ(s.ranges(), (Ranges{{228, 228}}));
+  }
+}
+
 TEST(PauseDetectionScripted, CueOffsetCountsFromTheLoudFrame) {
   for (int offset : {60, 0, 50, 100, 59, 61}) {
     SCOPED_TRACE(offset);
@@ -355,9 +381,9 @@ TEST(PauseDetectionScripted, TicksOfFiftyFramesAndProgress) {
   // All loud: only every sixth frame is decoded.
   Scripted loud({});
   EXPECT_EQ(loud.run(), 0);
-  // Frames 0, 6, ... 222; frame 228 starts within the last 1792 bytes, where
-  // findFrame finds nothing, and the scan ends there.
-  EXPECT_EQ(loud.calls, 38);
+  // Frames 0, 6, ... 228; frame 228 starts within the last 1792 bytes and is found
+  // there too. The next step lies past the end.
+  EXPECT_EQ(loud.calls, 39);
 
   // Stop in the middle: the cursor returns to the scan begin.
   Scripted stopped({{0, 231}});

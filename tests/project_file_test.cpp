@@ -11,6 +11,7 @@
 #include "settings/text_encoding.h"
 #include "stream/open_stream.h"
 #include "support/test_files.h"
+#include "session/host.h"
 
 namespace quillane {
 namespace {
@@ -23,6 +24,10 @@ using namespace std::string_literals;
 
 // The frame that starts at or after offset.
 int64_t frameAt(Session& s, int64_t offset) { return findFrame(s.stream, offset); }
+
+// Reads the project at s.projectPath; what the reader has to say goes to `host`.
+bool readProject(Session& s, SilentHost& host) { return readProjectFile(s, host); }
+bool readProject(Session& s) { return readProjectFile(s); }
 
 void addRange(Session& s, int64_t beg, int64_t end, uint8_t type = kRangeCut, int32_t gb = 0, int32_t ge = 0,
               const std::string& title = "", const std::string& artist = "") {
@@ -135,6 +140,18 @@ TEST(PathText, LinesEndsNulAndLength) {
   EXPECT_FALSE(r.next(line));
 }
 
+TEST(PathText, EveryKindOfLineEndEndsALine) {
+  // CR LF, LF and a lone CR (old Mac files) each end one line; CR LF is one end,
+  // LF CR two.
+  std::string line;
+  LineReader r("a=1\rb=2\r\nc=3\nd=4\n\re=5\r\r\nlast\r", 499);
+  for (const char* expected : {"a=1", "b=2", "c=3", "d=4", "", "e=5", "", "last"}) {
+    ASSERT_TRUE(r.next(line)) << expected;
+    EXPECT_EQ(line, expected);
+  }
+  EXPECT_FALSE(r.next(line));
+}
+
 // --- Writing -------------------------------------------------------------------
 
 TEST(ProjectFile, WritesTheExactText) {
@@ -218,7 +235,7 @@ TEST(ProjectFile, RoundTripOnRealFiles) {
 
     Session back;
     back.projectPath = s.projectPath;
-    ASSERT_TRUE(readProjectFile(back));
+    ASSERT_TRUE(readProject(back));
     EXPECT_EQ(back.stream.sourcePath, f.audio.string());
     EXPECT_TRUE(back.stream.isOpen());
     EXPECT_EQ(back.stream.audioStart, s.stream.audioStart);
@@ -243,14 +260,14 @@ TEST(ProjectFile, RelativeAudioPathsWithEitherSeparator) {
     writeText(f.dir / "p.qlp", "filename=" + value + "\r\nposition=0\r\n");
     Session s;
     s.projectPath = (f.dir / "p.qlp").string();
-    ASSERT_TRUE(readProjectFile(s));
+    ASSERT_TRUE(readProject(s));
     EXPECT_EQ(s.stream.sourcePath, (f.dir / "sub/deeper/cbr128_info.mp3").string());
   }
   // A bare file name beside the project, with LF line ends.
   writeText(f.dir / "sub/deeper/p.qlp", "filename=cbr128_info.mp3\ncut_beg=1000\ncut_end=2000\ncut_type=0\n");
   Session s;
   s.projectPath = (f.dir / "sub/deeper/p.qlp").string();
-  ASSERT_TRUE(readProjectFile(s));
+  ASSERT_TRUE(readProject(s));
   EXPECT_EQ(s.stream.sourcePath, f.audio.string());
   EXPECT_EQ(s.edits.count, 1);
 }
@@ -262,14 +279,14 @@ TEST(ProjectFile, AbsoluteAudioPaths) {
   writeText(elsewhere / "p.qlp", "filename=" + f.audio.string() + "\r\n");
   Session s;
   s.projectPath = (elsewhere / "p.qlp").string();
-  ASSERT_TRUE(readProjectFile(s));
+  ASSERT_TRUE(readProject(s));
   EXPECT_EQ(s.stream.sourcePath, f.audio.string());
 
   // A Windows drive path names no file here: a clear failure, nothing open.
   writeText(elsewhere / "w.qlp", "sheet_title=T\r\nfilename=C:\\Music\\x.mp3\r\ncut_beg=1\r\ncut_type=0\r\n");
   Session w;
   w.projectPath = (elsewhere / "w.qlp").string();
-  EXPECT_FALSE(readProjectFile(w));
+  EXPECT_FALSE(readProject(w));
   EXPECT_EQ(w.stream.sourcePath, "C:\\Music\\x.mp3");
   EXPECT_FALSE(w.stream.isOpen());
   EXPECT_EQ(w.edits.sheetTitle, "T");  // lines before it have taken effect
@@ -281,22 +298,22 @@ TEST(ProjectFile, FailuresOfTheFileAndItsAudio) {
   Fixture f;
   Session s;
   s.projectPath = (f.dir / "none.qlp").string();
-  EXPECT_FALSE(readProjectFile(s));
+  EXPECT_FALSE(readProject(s));
 
   // Names no audio file at all.
   writeText(f.dir / "p.qlp", "position=5\r\ncut_beg=1\r\ncut_end=2\r\ncut_type=0\r\n");
   s.projectPath = (f.dir / "p.qlp").string();
-  EXPECT_FALSE(readProjectFile(s));
+  EXPECT_FALSE(readProject(s));
 
   // An audio file that holds no MPEG audio.
   writeText(f.dir / "junk.mp3", std::string(5000, 'x'));
   writeText(f.dir / "p.qlp", "filename=junk.mp3\r\n");
-  EXPECT_FALSE(readProjectFile(s));
+  EXPECT_FALSE(readProject(s));
   EXPECT_FALSE(s.stream.isOpen());
 
   // A folder is no project file.
   s.projectPath = f.dir.path().string();
-  EXPECT_FALSE(readProjectFile(s));
+  EXPECT_FALSE(readProject(s));
 }
 
 TEST(ProjectFile, ReadingReplacesTheOpenModel) {
@@ -308,7 +325,7 @@ TEST(ProjectFile, ReadingReplacesTheOpenModel) {
   s.edits.selection.end = 200;
   writeText(f.dir / "p.qlp", "filename=cbr128_info.mp3\r\n");
   s.projectPath = (f.dir / "p.qlp").string();
-  ASSERT_TRUE(readProjectFile(s));
+  ASSERT_TRUE(readProject(s));
   EXPECT_EQ(s.edits.count, 0);
   EXPECT_EQ(s.edits.ranges[0].title, "");
   EXPECT_EQ(s.edits.sheetArtist, "");
@@ -328,16 +345,22 @@ TEST(ProjectFile, GroupsKeysAndNumbers) {
       // Any order before cut_type; a missing value is 0.
       "cut_title=first = one\r\n"
       "cut_end=3000\r\n"
+      "cut_beg=1000\r\n"
       "cut_type=1\r\n"
       // Case counts: this group is completed by nothing.
       "cut_beg=7000\r\n"
       "Cut_type=0\r\n"
       "cut_end=8000\r\n"
       "cut_type=0\r\n"
-      // Huge, negative and odd numbers.
+      // Huge and negative numbers: out of range, left out.
       "cut_beg=-5\r\n"
       "cut_end=99999999999999999999999999\r\n"
       "cut_gainbeg=-99999999999\r\n"
+      "cut_type=0\r\n"
+      // Odd numbers: blanks, signs, junk after the digits; a kind of 7 is a cut.
+      "cut_beg=  +9000x\r\n"
+      "cut_end=9500abc\r\n"
+      "cut_gainbeg=-3junk\r\n"
       "cut_gainend=12abc\r\n"
       "cut_type=7\r\n"
       // An uncompleted group at the end leaves nothing.
@@ -345,23 +368,27 @@ TEST(ProjectFile, GroupsKeysAndNumbers) {
   writeText(f.dir / "p.qlp", text);
   Session s;
   s.projectPath = (f.dir / "p.qlp").string();
-  ASSERT_TRUE(readProjectFile(s));
+  SilentHost host;
+  ASSERT_TRUE(readProject(s, host));
   EXPECT_EQ(s.stream.sourcePath, f.audio.string());
   EXPECT_EQ(s.stream.cursor, 4321);
   ASSERT_EQ(s.edits.count, 3);
   const auto& r = s.edits.ranges;
-  EXPECT_EQ(r[0].beg, 0);
+  EXPECT_EQ(r[0].beg, 1000);
   EXPECT_EQ(r[0].end, 3000);
+  EXPECT_EQ(r[0].gainbeg, 0);
   EXPECT_EQ(r[0].type, kRangeGain);
   EXPECT_EQ(r[0].title, "first = one");
   EXPECT_EQ(r[1].beg, 7000);
   EXPECT_EQ(r[1].end, 8000);
   EXPECT_EQ(r[1].type, kRangeCut);
-  EXPECT_EQ(r[2].beg, -5);
-  EXPECT_EQ(r[2].end, INT64_MAX);
-  EXPECT_EQ(r[2].gainbeg, INT32_MIN);
+  EXPECT_EQ(r[2].beg, 9000);
+  EXPECT_EQ(r[2].end, 9500);
+  EXPECT_EQ(r[2].gainbeg, -3);
   EXPECT_EQ(r[2].gainend, 12);
   EXPECT_EQ(r[2].type, kRangeCut);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text, "1 entries of the project file were out of range and have been left out.");
   for (int i = s.edits.count; i < kMaxRanges; ++i) {
     EXPECT_TRUE(r[i].title.empty());
     EXPECT_TRUE(r[i].artist.empty());
@@ -378,7 +405,7 @@ TEST(ProjectFile, ThreeHundredRangesKeepTheFirstTwoHundred) {
   writeText(f.dir / "p.qlp", text);
   Session s;
   s.projectPath = (f.dir / "p.qlp").string();
-  ASSERT_TRUE(readProjectFile(s));
+  ASSERT_TRUE(readProject(s));
   ASSERT_EQ(s.edits.count, kMaxRanges);
   EXPECT_EQ(s.edits.ranges[0].beg, 1000);
   EXPECT_EQ(s.edits.ranges[199].beg, 1000 + 100 * 199);
@@ -393,13 +420,14 @@ TEST(ProjectFile, OverlongLinesNulBytesAndEncodings) {
   for (int i = 0; i < 600; ++i) umlauts += "\xC3\xBC";  // ü, two bytes each
   std::string text = "filename=cbr128_info.mp3\r\n";
   // The rest of an overlong line is no line of its own, even when it looks like one.
-  text += "cut_title=" + longTitle + "cut_type=1\r\ncut_type=0\r\n";
-  text += "cut_artist=" + umlauts + "\r\ncut_title=ab" + std::string(1, '\0') + "cd\r\ncut_type=0\r\n";
+  text += "cut_beg=1000\r\ncut_end=2000\r\ncut_title=" + longTitle + "cut_type=1\r\ncut_type=0\r\n";
+  text += "cut_beg=3000\r\ncut_end=4000\r\ncut_artist=" + umlauts + "\r\ncut_title=ab" + std::string(1, '\0') +
+          "cd\r\ncut_type=0\r\n";
   text += "sheet_title=" + std::string(10000, '=') + "\r\n";
   writeText(f.dir / "p.qlp", text);
   Session s;
   s.projectPath = (f.dir / "p.qlp").string();
-  ASSERT_TRUE(readProjectFile(s));
+  ASSERT_TRUE(readProject(s));
   ASSERT_EQ(s.edits.count, 2);
   EXPECT_EQ(s.edits.ranges[0].type, kRangeCut);
   EXPECT_EQ(s.edits.ranges[0].title, std::string(kProjectLineChars - 10, 'a'));
@@ -411,7 +439,7 @@ TEST(ProjectFile, OverlongLinesNulBytesAndEncodings) {
   // A file that isn't UTF-8 is read as Windows-1252.
   writeText(f.dir / "w.qlp", "filename=cbr128_info.mp3\r\nsheet_artist=Ren\xE9 \x80\r\n");
   s.projectPath = (f.dir / "w.qlp").string();
-  ASSERT_TRUE(readProjectFile(s));
+  ASSERT_TRUE(readProject(s));
   EXPECT_EQ(s.edits.sheetArtist, "René €");
 }
 
@@ -434,7 +462,7 @@ TEST(ProjectFile, SurvivesGarbage) {
     writeText(cut, good.substr(0, n));
     Session r;
     r.projectPath = cut.string();
-    const bool ok = readProjectFile(r);
+    const bool ok = readProject(r);
     EXPECT_EQ(ok, n >= good.find('\r')) << n;
     EXPECT_LE(r.edits.count, 3);
   }
@@ -457,7 +485,7 @@ TEST(ProjectFile, SurvivesGarbage) {
     writeText(cut, text);
     Session r;
     r.projectPath = cut.string();
-    readProjectFile(r);
+    readProject(r);
     EXPECT_LE(r.edits.count, kMaxRanges);
     EXPECT_TRUE(isValidUtf8(r.edits.sheetTitle));
     for (int i = 0; i < r.edits.count; ++i) {
@@ -465,6 +493,163 @@ TEST(ProjectFile, SurvivesGarbage) {
       EXPECT_TRUE(isValidUtf8(r.edits.ranges[i].title));
     }
   }
+}
+
+// --- Values out of range ----------------------------------------------------------
+
+struct Entry {
+  const char* why;
+  std::string beg, end, gainbeg, gainend, type;
+};
+
+std::string groupText(const Entry& e) {
+  return "cut_beg=" + e.beg + "\r\ncut_end=" + e.end + "\r\ncut_gainbeg=" + e.gainbeg + "\r\ncut_gainend=" + e.gainend +
+         "\r\ncut_title=" + e.why + "\r\ncut_type=" + e.type + "\r\n";
+}
+
+TEST(ProjectFile, EntriesOutOfRangeAreLeftOutWithOneWarning) {
+  // cbr128_info.mp3: audio from 417 to 48900.
+  Fixture f;
+  ASSERT_EQ(f.session.stream.audioStart, 417);
+  ASSERT_EQ(f.session.stream.audioEnd, 48900);
+  const std::string max64 = "9223372036854775807", min64 = "-9223372036854775808";
+  const Entry good[] = {
+      {"cut at the first frame", "417", "1000", "0", "0", "0"},
+      {"gain at the gain dialog's limits", "5000", "9000", "-32", "32", "1"},
+      {"cue", "20000", "20000", "0", "0", "0"},
+      {"cut up to the end of the audio", "40000", "48900", "0", "0", "0"},
+  };
+  const Entry bad[] = {
+      {"both ends at the limits of 64 bits", min64, max64, "0", "0", "0"},
+      {"end at 2^63 - 1", "1000", max64, "0", "0", "0"},
+      {"negative begin", "-5", "2000", "0", "0", "0"},
+      {"begins before the audio", "0", "2000", "0", "0", "0"},
+      {"ends after the audio", "46000", "48901", "0", "0", "0"},
+      {"cue far past the end", "99999999999", "99999999999", "0", "0", "0"},
+      {"reversed", "9000", "5000", "0", "0", "0"},
+      {"gain of 2^31 - 1", "10000", "11000", "2147483647", "2147483647", "1"},
+      {"gain below -32 steps", "12000", "13000", "0", "-33", "1"},
+      {"gain above 32 steps on a cut", "14000", "15000", "33", "0", "0"},
+      {"gain of -2^31", "16000", "17000", "-2147483648", "0", "1"},
+  };
+  std::string text = "filename=cbr128_info.mp3\r\nposition=" + max64 + "\r\n";
+  // The good entries between the bad ones, in file order.
+  for (size_t i = 0; i < std::size(bad); ++i) {
+    if (i < std::size(good)) text += groupText(good[i]);
+    text += groupText(bad[i]);
+  }
+  writeText(f.dir / "p.qlp", text);
+  Session s;
+  SilentHost host;
+  s.projectPath = (f.dir / "p.qlp").string();
+  ASSERT_TRUE(readProject(s, host));
+  ASSERT_EQ(s.edits.count, std::size(good));
+  for (size_t i = 0; i < std::size(good); ++i) {
+    SCOPED_TRACE(good[i].why);
+    EXPECT_EQ(s.edits.ranges[i].title, good[i].why);
+    EXPECT_EQ(std::to_string(s.edits.ranges[i].beg), good[i].beg);
+    EXPECT_EQ(std::to_string(s.edits.ranges[i].end), good[i].end);
+  }
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text, "11 entries of the project file were out of range and have been left out.");
+  EXPECT_EQ(host.messages[0].caption, "Warning");
+  EXPECT_EQ(host.messages[0].icon, MessageIcon::Warning);
+  // The cursor is held within the audio.
+  EXPECT_EQ(s.stream.cursor, s.stream.audioEnd);
+}
+
+TEST(ProjectFile, PositionIsHeldWithinTheAudio) {
+  Fixture f;
+  const struct {
+    const char* value;
+    int64_t cursor;
+  } rows[] = {
+      {"9223372036854775807", 48900}, {"-9223372036854775808", 417}, {"-1", 417}, {"0", 417},
+      {"417", 417},  {"20000", 20000}, {"48900", 48900}, {"48901", 48900}, {"4294967296", 48900},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.value);
+    writeText(f.dir / "p.qlp", "filename=cbr128_info.mp3\r\nposition=" + std::string(row.value) + "\r\n");
+    Session s;
+    SilentHost host;
+    s.projectPath = (f.dir / "p.qlp").string();
+    ASSERT_TRUE(readProject(s, host));
+    EXPECT_EQ(s.stream.cursor, row.cursor);
+    EXPECT_TRUE(host.messages.empty());  // nothing was left out
+  }
+}
+
+TEST(ProjectFile, NothingUsableLeftIsRefused) {
+  Fixture f;
+  writeText(f.dir / "p.qlp",
+            "filename=cbr128_info.mp3\r\n" + groupText({"huge", "0", "9223372036854775807", "0", "0", "0"}) +
+                groupText({"loud", "1000", "2000", "2147483647", "0", "1"}));
+  Session s;
+  SilentHost host;
+  s.projectPath = (f.dir / "p.qlp").string();
+  EXPECT_FALSE(readProject(s, host));
+  EXPECT_EQ(s.edits.count, 0);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text, "Every entry of the project file was out of range: nothing is left to open.");
+  EXPECT_EQ(host.messages[0].caption, "Not possible");
+  EXPECT_EQ(host.messages[0].icon, MessageIcon::Error);
+
+  // A project without any entry is no such case: its audio file is what it holds.
+  writeText(f.dir / "p.qlp", "filename=cbr128_info.mp3\r\nposition=5000\r\n");
+  SilentHost quiet;
+  EXPECT_TRUE(readProject(s, quiet));
+  EXPECT_TRUE(quiet.messages.empty());
+}
+
+TEST(ProjectFile, OldMacLineEndsReadLikeAnyOther) {
+  Fixture f;
+  Session& s = f.session;
+  addRange(s, frameAt(s, 5000), frameAt(s, 9000), kRangeCut, 0, 0, "Intro", "Someone");
+  addRange(s, frameAt(s, 20000), frameAt(s, 30000), kRangeGain, -3, 5, "(-4.5...+7.5 dB)");
+  s.edits.sheetTitle = "Album";
+  s.stream.cursor = frameAt(s, 12345);
+  s.projectPath = (f.dir / "crlf.qlp").string();
+  ASSERT_TRUE(writeProjectFile(s));
+  std::string crOnly = readText(f.dir / "crlf.qlp");
+  for (std::size_t at = crOnly.find("\r\n"); at != std::string::npos; at = crOnly.find("\r\n", at))
+    crOnly.erase(at + 1, 1);
+  ASSERT_EQ(crOnly.find('\n'), std::string::npos);
+  writeText(f.dir / "cr.qlp", crOnly);
+
+  Session back;
+  SilentHost host;
+  back.projectPath = (f.dir / "cr.qlp").string();
+  ASSERT_TRUE(readProject(back, host));
+  EXPECT_EQ(back.stream.sourcePath, f.audio.string());
+  EXPECT_EQ(back.stream.cursor, s.stream.cursor);
+  expectSameModel(back.edits, s.edits);
+  EXPECT_TRUE(host.messages.empty());
+}
+
+// The command-line tool shows the warning on stderr and goes on.
+TEST(ProjectFile, CommandLineToolShowsTheWarning) {
+  Fixture f;
+  writeText(f.dir / "p.qlp", "filename=cbr128_info.mp3\r\n" + groupText({"kept", "5000", "9000", "0", "0", "0"}) +
+                                 groupText({"huge", "0", "9223372036854775807", "0", "0", "0"}));
+  const auto r = test::runCommand(test::shellQuote(QUILLANE_CLI_PATH) + " ranges " +
+                                  test::shellQuote((f.dir / "p.qlp").string()));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "quillane-cli: Warning: 1 entries of the project file were out of range and have been left out.\n");
+  EXPECT_NE(r.out.find("kept"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("huge"), std::string::npos) << r.out;
+}
+
+// A file that is one long line (old Mac line ends before they were read) never
+// has its content echoed whole in a message: the path shown is cut short.
+TEST(ProjectFile, MessagesEchoNoMoreThanTwoHundredCharactersOfAFile) {
+  Fixture f;
+  const std::string value = "missing" + std::string(450, 'x') + ".mp3";
+  writeText(f.dir / "p.qlp", "filename=" + value + "\r\n");
+  const auto r = test::runCommand(test::shellQuote(QUILLANE_CLI_PATH) + " ranges " +
+                                  test::shellQuote((f.dir / "p.qlp").string()));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.find(std::string(201, 'x')), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(std::string(150, 'x')), std::string::npos) << r.err;
 }
 
 }  // namespace

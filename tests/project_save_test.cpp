@@ -150,7 +150,7 @@ TEST(SaveProject, ForceCueWritesACueSheetBesideTheProject) {
   EXPECT_EQ(f.session.projectPath, f.path("q.cue"));
   Session back;
   back.projectPath = f.path("q.cue");
-  ASSERT_TRUE(readCueSheet(back));
+  ASSERT_TRUE(readCueSheet(back, f.host));
   ASSERT_EQ(back.edits.count, 1);
   EXPECT_EQ(back.edits.ranges[0].beg, 42 * 576);
   EXPECT_EQ(back.edits.ranges[0].title, "One");
@@ -191,7 +191,7 @@ TEST(SaveProject, SavedProjectReopensWithItsRanges) {
   ASSERT_TRUE(saveProjectOrCueSheet(f.session, f.host, false, false));
   Session back;
   back.projectPath = f.path("p.qlp");
-  ASSERT_TRUE(readProjectFile(back));
+  ASSERT_TRUE(readProjectFile(back, f.host));
   ASSERT_EQ(back.edits.count, 1);
   EXPECT_EQ(back.edits.ranges[0].beg, 42 * 576);
   EXPECT_EQ(back.edits.ranges[0].title, "One");

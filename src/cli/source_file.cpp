@@ -64,7 +64,7 @@ bool openAudioFile(Session& session, const std::string& path, std::string& error
   return true;
 }
 
-bool openSource(Session& session, Host&, const std::string& path, std::string& error) {
+bool openSource(Session& session, Host& host, const std::string& path, std::string& error) {
   const std::string ext = lowerExtension(path);
   if (ext == ".mp3" || ext == ".mp2" || ext == ".mus" || ext == ".mpa") return openAudioFile(session, path, error);
   if (ext != ".qlp" && ext != ".cue") {
@@ -74,9 +74,9 @@ bool openSource(Session& session, Host&, const std::string& path, std::string& e
   if (!readable(path, error)) return false;
   closeStream(session);
   session.projectPath = path;
-  const bool ok = ext == ".qlp" ? readProjectFile(session) : readCueSheet(session);
+  const bool ok = ext == ".qlp" ? readProjectFile(session, host) : readCueSheet(session, host);
   if (!ok) {
-    error = path + ": could not be read, or its audio file \"" + session.stream.sourcePath +
+    error = path + ": could not be read, or its audio file \"" + quotedForMessage(session.stream.sourcePath) +
             "\" could not be opened";
     return false;
   }

@@ -6,8 +6,10 @@
 #include <limits>
 
 #include "edit/edit_model.h"
+#include "edit/entries_left_out.h"
 #include "edit/path_text.h"
 #include "settings/recent_files.h"
+#include "settings/ui_text_ids.h"
 #include "stream/open_stream.h"
 
 namespace quillane {
@@ -86,9 +88,11 @@ int64_t cueTimeToOffset(const AudioStream& stream, std::string_view text) {
 std::string cueTimeText(const AudioStream& stream, int64_t offset) {
   // t = (offset - audioStart) / (avgBitrate / 8) seconds, taken in whole frames of
   // 1/75 s: minutes, seconds and frames are then the truncated parts of t.
+  // An offset outside the audio counts as its nearer end.
   double t75 = 0.0;
   if (stream.avgBitrate > 0.0f)
-    t75 = std::floor(static_cast<double>(offset - stream.audioStart) * 600.0 / static_cast<double>(stream.avgBitrate));
+    t75 = std::floor(static_cast<double>(distanceIntoAudio(stream, offset)) * 600.0 /
+                     static_cast<double>(stream.avgBitrate));
   if (!(t75 > 0.0)) t75 = 0.0;
   if (t75 > kMaxFrames) t75 = kMaxFrames;
   const int64_t f = static_cast<int64_t>(t75);
@@ -129,7 +133,7 @@ bool writeCueSheet(Session& session) {
   return true;
 }
 
-bool readCueSheet(Session& session) {
+bool readCueSheet(Session& session, Host& host) {
   closeStream(session);
   resetEditModel(session, 2);
   std::string text;
@@ -143,6 +147,8 @@ bool readCueSheet(Session& session) {
   bool trackSeen = false;
   bool indexSeen = false;  // the track has its time; later INDEX lines are ignored
   bool failed = false;
+  int64_t timed = 0;       // tracks with a time
+  int64_t outOfRange = 0;  // ... of them left out: the time lies outside the audio
 
   // Turns what was collected into the sheet's names or into a cue. False stops reading.
   auto complete = [&]() -> bool {
@@ -153,9 +159,15 @@ bool readCueSheet(Session& session) {
       return true;
     }
     if (!stream.isOpen()) return false;  // a track before any FILE line
-    const int64_t offset = findFrame(stream, cueTimeToOffset(stream, time));
-    // Past the audio, no time, or no frame found there (the search needs room
-    // before the end): the track is dropped.
+    if (time.empty()) return true;       // no INDEX line: the track is dropped
+    ++timed;
+    const int64_t at = cueTimeToOffset(stream, time);
+    if (at < stream.audioStart || at >= stream.audioEnd) {  // before or past the audio
+      ++outOfRange;
+      return true;
+    }
+    // Within the last frame's length of the end no frame is found: dropped too.
+    const int64_t offset = findFrame(stream, at);
     if (offset < 0 || offset >= stream.audioEnd) return true;
     releasePendingNames(t);
     t.selection.beg = offset;
@@ -208,8 +220,15 @@ bool readCueSheet(Session& session) {
   t.modified = false;
   releasePendingNames(t);
   if (failed) return false;
+  if (!reportEntriesLeftOut(session, host, outOfRange, timed, ui::kMsgCueTracksLeftOut, ui::kMsgCueNothingLeft))
+    return false;
   addRecent(session.settings, session.projectPath);
   return true;
+}
+
+bool readCueSheet(Session& session) {
+  SilentHost quiet;
+  return readCueSheet(session, quiet);
 }
 
 }  // namespace quillane

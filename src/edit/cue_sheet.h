@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "session/host.h"
 #include "session/session.h"
 #include "stream/audio_stream.h"
 
@@ -34,7 +35,8 @@ constexpr std::size_t kCueTimeChars = 15;
 int64_t cueTimeToOffset(const AudioStream& stream, std::string_view text);
 
 // The time of an offset as the sheet writes it: "%.2d:%.2d:%.2d" minutes,
-// seconds and frames, each truncated.
+// seconds and frames, each truncated. An offset outside the audio (when the stream
+// has audio bounds) gives the time of the nearer end.
 std::string cueTimeText(const AudioStream& stream, int64_t offset);
 
 // Writes the sheet to session.projectPath. On success `modified` is cleared and
@@ -45,11 +47,15 @@ bool writeCueSheet(Session& session);
 // audio file of its FILE line (a relative name below the sheet's folder) and adds
 // each track as a cue with its names at the first frame at or after its time. A
 // track without a time, or with no frame found at or after it before the end of
-// the audio, is dropped.
+// the audio, is dropped. A track whose time lies before or past the audio is
+// dropped too, and one warning through `host` says how many were; when every
+// track with a time was such a one, reading fails with a message through `host`.
 // A malformed line, a second FILE line, an audio file that can't be opened or a
 // cue the table refuses stops reading and fails (the cues added so far stay); so
 // does a sheet that names no audio file. `modified` ends clear either way; on
 // success the path goes to the recent list.
+bool readCueSheet(Session& session, Host& host);
+// The same for a caller that shows no messages (a tool reading many files).
 bool readCueSheet(Session& session);
 
 }  // namespace quillane

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 
 #include "settings/settings.h"
 #include "settings/ui_text_ids.h"
@@ -55,6 +56,20 @@ std::string firstCharacters(std::string_view text, std::size_t count) {
   std::size_t at = 0;
   for (std::size_t n = 0; n < count && at < text.size(); ++n) at += std::max<std::size_t>(1, sequenceLength(text, at));
   return std::string(text.substr(0, at));
+}
+
+std::string quotedForMessage(std::string_view text) {
+  std::string shown = firstCharacters(text, kMessageQuoteChars);
+  if (shown.size() < text.size()) shown += "...";
+  return shown;
+}
+
+int64_t distanceIntoAudio(const AudioStream& stream, int64_t offset) {
+  if (stream.audioEnd > stream.audioStart) offset = std::clamp(offset, stream.audioStart, stream.audioEnd);
+  int64_t distance = 0;
+  if (__builtin_sub_overflow(offset, stream.audioStart, &distance))
+    return offset < stream.audioStart ? std::numeric_limits<int64_t>::min() : std::numeric_limits<int64_t>::max();
+  return distance;
 }
 
 // --- Selection -------------------------------------------------------------
@@ -335,7 +350,7 @@ std::vector<RangeMenuItem> rangeMenuItems(const Session& session) {
     std::string text = number;
     text += rangeKindText(session, r);
     text += '\t';
-    text += formatTime(r.beg - session.stream.audioStart, session.stream.avgBitrate,
+    text += formatTime(distanceIntoAudio(session.stream, r.beg), session.stream.avgBitrate,
                        session.settings.show_milisec != 0);
     if (!r.title.empty()) text += " " + firstCharacters(r.title, kRangeMenuTitleChars);
     items.push_back({kRangeMenuCommandBase + i, std::move(text), true});

@@ -103,4 +103,15 @@ std::vector<RangeMenuItem> rangeMenuItems(const Session& session);
 // that starts no well-formed sequence counts as one character.
 std::string firstCharacters(std::string_view text, std::size_t count);
 
+// Text taken from a file (a path that a project file or cue sheet names) as a
+// message shows it: its first kMessageQuoteChars characters, and "..." when there
+// was more. A damaged file can't fill a message with its content.
+constexpr std::size_t kMessageQuoteChars = 200;
+std::string quotedForMessage(std::string_view text);
+
+// The distance of an offset from audioStart, for the times shown. An offset from
+// outside the audio (a range may come from any file) counts as the nearer end of
+// the audio when the stream has audio; no difference overflows.
+int64_t distanceIntoAudio(const AudioStream& stream, int64_t offset);
+
 }  // namespace quillane

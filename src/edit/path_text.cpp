@@ -150,12 +150,15 @@ bool readDocumentText(const std::string& path, std::string& text) {
 
 bool LineReader::next(std::string& line) {
   if (pos_ >= text_.size()) return false;
-  std::size_t end = text_.find('\n', pos_);
-  const std::size_t after = end == std::string_view::npos ? text_.size() : end + 1;
-  if (end == std::string_view::npos) end = text_.size();
+  // "\r\n", "\n" and a lone "\r" (old Mac files) each end a line.
+  std::size_t end = text_.find_first_of("\r\n", pos_);
+  std::size_t after = text_.size();
+  if (end == std::string_view::npos)
+    end = text_.size();
+  else
+    after = text_.compare(end, 2, "\r\n") == 0 ? end + 2 : end + 1;
   std::string_view raw = text_.substr(pos_, end - pos_);
   pos_ = after;
-  if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
   const std::size_t nul = raw.find('\0');
   if (nul != std::string_view::npos) raw = raw.substr(0, nul);
   line = firstCharacters(raw, maxChars_);

@@ -66,8 +66,8 @@ constexpr int64_t kMaxDocumentBytes = 16 * 1024 * 1024;
 // can't be read or is larger than kMaxDocumentBytes.
 bool readDocumentText(const std::string& path, std::string& text);
 
-// Walks the lines of a text. A line ends with "\n" or "\r\n" (removed); the last
-// line needs no line end. The text of a line ends at its first NUL character, and
+// Walks the lines of a text. A line ends with "\r\n", "\n" or a lone "\r" (removed);
+// the last line needs no line end. The text of a line ends at its first NUL character, and
 // only its first maxChars characters are kept (counted as UTF-8 characters, never
 // split); the rest of an overlong line is dropped, it does not make a line of its
 // own.

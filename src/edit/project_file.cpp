@@ -1,11 +1,15 @@
 #include "edit/project_file.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
 #include "edit/edit_model.h"
+#include "edit/entries_left_out.h"
+#include "edit/gain_dialog_model.h"
 #include "edit/path_text.h"
 #include "settings/recent_files.h"
+#include "settings/ui_text_ids.h"
 #include "stream/open_stream.h"
 
 namespace quillane {
@@ -30,6 +34,30 @@ EditRange emptyGroup() {
   r.beg = 0;
   r.end = 0;
   return r;
+}
+
+// What the program itself can have written: a range within the audio, its end not
+// before its begin, gains within what the gain dialog allows. Anything else came
+// from damage or a hand and must not reach the arithmetic of the readers.
+bool usableRange(const EditRange& r, const AudioStream& stream) {
+  const auto gainUsable = [](int32_t steps) { return steps >= -kGainStepsMax && steps <= kGainStepsMax; };
+  return stream.isOpen() && stream.audioStart <= r.beg && r.beg <= r.end && r.end <= stream.audioEnd &&
+         gainUsable(r.gainbeg) && gainUsable(r.gainend);
+}
+
+// Keeps the ranges of the table that fit the audio opened last (a second filename
+// line may have replaced the first file); returns how many were left out.
+int64_t keepUsableRanges(EditRangeTable& t, const AudioStream& stream) {
+  int kept = 0;
+  for (int i = 0; i < t.count; ++i) {
+    if (!usableRange(t.ranges[i], stream)) continue;
+    if (kept != i) t.ranges[kept] = std::move(t.ranges[i]);
+    ++kept;
+  }
+  const int64_t dropped = t.count - kept;
+  for (int i = kept; i < t.count; ++i) t.ranges[i] = EditRange{};
+  t.count = static_cast<uint16_t>(kept);
+  return dropped;
 }
 
 }  // namespace
@@ -57,7 +85,7 @@ bool writeProjectFile(Session& session) {
   return true;
 }
 
-bool readProjectFile(Session& session) {
+bool readProjectFile(Session& session, Host& host) {
   closeStream(session);
   resetEditModel(session, 2);
   std::string text;
@@ -67,6 +95,8 @@ bool readProjectFile(Session& session) {
   AudioStream& stream = session.stream;
   EditRange group = emptyGroup();  // the range being collected
   bool audioOpened = false;
+  int64_t completed = 0;  // groups ended by a cut_type line
+  int64_t dropped = 0;    // ... of them left out as out of range
   LineReader lines(text, kProjectLineChars);
   std::string line;
   while (lines.next(line)) {
@@ -102,14 +132,29 @@ bool readProjectFile(Session& session) {
     } else if (key == "cut_type") {
       // Only two kinds exist; any other number is taken for a cut.
       group.type = parseDecimalInteger(value) == kRangeGain ? kRangeGain : kRangeCut;
-      // The table holds 200 ranges; later ones are ignored.
-      if (t.count < kMaxRanges) t.ranges[t.count++] = std::move(group);
+      ++completed;
+      // Ranges out of range take no place in the table; with no audio file open yet
+      // they are judged at the end. The table holds 200 ranges; later ones are ignored.
+      if (stream.isOpen() && !usableRange(group, stream))
+        ++dropped;
+      else if (t.count < kMaxRanges)
+        t.ranges[t.count++] = std::move(group);
       group = emptyGroup();
     }
   }
   if (!audioOpened) return false;
+  dropped += keepUsableRanges(t, stream);
+  stream.cursor = std::clamp(stream.cursor, stream.audioStart, stream.audioEnd);
+  if (!reportEntriesLeftOut(session, host, dropped, completed, ui::kMsgProjectEntriesLeftOut,
+                            ui::kMsgProjectNothingLeft))
+    return false;
   addRecent(session.settings, session.projectPath);
   return true;
+}
+
+bool readProjectFile(Session& session) {
+  SilentHost quiet;
+  return readProjectFile(session, quiet);
 }
 
 }  // namespace quillane

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "session/host.h"
 #include "session/session.h"
 
 namespace quillane {
@@ -24,9 +25,15 @@ bool writeProjectFile(Session& session);
 // Reads the project at session.projectPath: resets the model (level 2), opens the
 // audio file that `filename` names (a relative name is looked up below the
 // project's folder) and loads the ranges as they stand, the first 200 of them.
-// Fails when the file can't be read, names no audio file or its audio file can't
-// be opened; lines read before then have taken effect. On success the path goes
+// A range that lies outside the audio (audioStart..audioEnd), ends before it
+// begins, or has a gain outside the gain dialog's -32..32 steps is left out, and
+// one warning through `host` says how many were; the cursor is held within the
+// audio. Fails when the file can't be read, names no audio file or its audio file
+// can't be opened, and, with a message through `host`, when every range it holds
+// was left out; lines read before then have taken effect. On success the path goes
 // to the recent list; `modified` stays clear.
+bool readProjectFile(Session& session, Host& host);
+// The same for a caller that shows no messages (a tool reading many files).
 bool readProjectFile(Session& session);
 
 }  // namespace quillane

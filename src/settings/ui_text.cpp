@@ -193,4 +193,25 @@ const std::string& uiText(const UiText& table, int index) {
   return table.text[index];
 }
 
+std::string withNumbers(std::string_view format, std::initializer_list<int64_t> numbers) {
+  std::string text;
+  const int64_t* next = numbers.begin();
+  for (std::size_t i = 0; i < format.size(); ++i) {
+    if (format[i] == '%' && i + 1 < format.size()) {
+      if (format[i + 1] == 'd' && next != numbers.end()) {
+        text += std::to_string(*next++);
+        ++i;
+        continue;
+      }
+      if (format[i + 1] == '%') {
+        text += '%';
+        ++i;
+        continue;
+      }
+    }
+    text += format[i];
+  }
+  return text;
+}
+
 }  // namespace quillane

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillane {
@@ -47,5 +50,10 @@ void releaseUiText(UiText& table);
 
 // The text of an entry; an empty string for an unset or out-of-range index.
 const std::string& uiText(const UiText& table, int index);
+
+// A text of the table with its "%d"s replaced by `numbers` in order (a "%d" beyond
+// them stays as it is) and every "%%" by "%". A language file's text is never
+// handed to printf, whatever it holds.
+std::string withNumbers(std::string_view format, std::initializer_list<int64_t> numbers);
 
 }  // namespace quillane

@@ -161,6 +161,10 @@ void setBuiltInTexts(UiText& table) {
       "  - Press F12 (or \"Settings\" => \"Configure...\" => \"Encoder\")\n"
       "\n"
       "  - Select \"LAME\" and adjust settings";
+  t[ui::kMsgProjectEntriesLeftOut] = "%d entries of the project file were out of range and have been left out.";
+  t[ui::kMsgCueTracksLeftOut] = "%d tracks of the cue sheet were out of range and have been left out.";
+  t[ui::kMsgProjectNothingLeft] = "Every entry of the project file was out of range: nothing is left to open.";
+  t[ui::kMsgCueNothingLeft] = "Every track of the cue sheet was out of range: nothing is left to open.";
   t[ui::kMsgTurboGrabber] =
       "33 1/3 Turbo Grabber\n"
       "\n"

@@ -157,6 +157,11 @@ constexpr int kMsgInstallDecoder = 180;
 constexpr int kMsgCouldNotOpenDevice = 181;
 constexpr int kMsgInstallEncoder = 182;
 constexpr int kMsgTurboGrabber = 183;
+// Project files and cue sheets with values out of range ("%d" is the number left out).
+constexpr int kMsgProjectEntriesLeftOut = 184;
+constexpr int kMsgCueTracksLeftOut = 185;
+constexpr int kMsgProjectNothingLeft = 186;
+constexpr int kMsgCueNothingLeft = 187;
 constexpr int kMsgNotMpegAudio = 188;
 constexpr int kMsgNothingToSave = 189;
 

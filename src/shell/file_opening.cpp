@@ -76,12 +76,12 @@ bool openByExtension(Session& session, Host& host) {
     case FileKind::Project:
       session.projectPath = path;
       closeStream(session);
-      opened = readProjectFile(session);
+      opened = readProjectFile(session, host);
       break;
     case FileKind::CueSheet:
       session.projectPath = path;
       closeStream(session);
-      opened = readCueSheet(session);
+      opened = readCueSheet(session, host);
       break;
     case FileKind::Unsupported:
       session.projectPath.clear();
@@ -95,7 +95,8 @@ bool openByExtension(Session& session, Host& host) {
 void showOpenError(const Session& session, Host& host, OpenErrorKind kind) {
   const UiText& t = session.text;
   // "%s:\n   %s\n\n%s:\n   %s": the audio path and the project path under their names.
-  std::string text = uiText(t, ui::kFileTypeAudio) + ":\n   " + session.stream.sourcePath + "\n\n" +
+  // The audio path may come from a damaged project file: only its start is shown.
+  std::string text = uiText(t, ui::kFileTypeAudio) + ":\n   " + quotedForMessage(session.stream.sourcePath) + "\n\n" +
                      uiText(t, ui::kFileTypeProject) + ":\n   " + session.projectPath;
   if (kind == OpenErrorKind::UnsupportedExtension) text += "\n\n" + uiText(t, ui::kMsgUnsupportedExtension);
   host.messageBox(text, uiText(t, ui::kMsgFileOpenFailed), MessageIcon::Warning, MessageButtons::Ok,

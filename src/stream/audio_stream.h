@@ -42,7 +42,10 @@ constexpr int kSearchSpan = 1792;
 
 // The offset of the first acceptable frame at or after offset; audioEnd when offset
 // lies within one frame of the end; -1 when no frame lies within the search window.
-// Rewrites currentHeader.
+// A frame is acceptable when its header decodes, agrees with the current header's
+// stream (version, layer, sample rate) and is confirmed: by its successor's sync
+// inside the window, or, for the last frame, by ending exactly at audioEnd or at
+// an ID3v1 tag at the end of the file. Rewrites currentHeader.
 int64_t findFrame(AudioStream& stream, int64_t offset);
 
 // Clears the stream state as a new opening needs it (the file itself stays as it is).

@@ -1,8 +1,36 @@
 #include "stream/audio_stream.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace quillane {
+
+namespace {
+
+bool hasSync(const uint8_t* p) { return p[0] == 0xFF && (p[1] & 0xE0) == 0xE0; }
+
+// Where, counted in the window, a frame may end without a successor to confirm it:
+// at audioEnd, or, when the window holds the end of the file, at the start of an
+// ID3v1 tag there. The scan runs before audioEnd has moved to the tag, so the tag
+// is looked for in the window itself. -1 where there is no such place.
+struct WindowEnds {
+  int64_t audioEnd = -1;
+  int64_t tagStart = -1;
+
+  bool contains(int64_t at) const { return at == audioEnd || at == tagStart; }
+};
+
+WindowEnds windowEnds(const AudioStream& stream, int64_t offset, const uint8_t* window, int n,
+                      bool holdsFileEnd) {
+  WindowEnds ends;
+  if (stream.audioEnd - offset <= n) ends.audioEnd = stream.audioEnd - offset;
+  constexpr int kTagSize = 128;
+  if (holdsFileEnd && n >= kTagSize && std::memcmp(window + n - kTagSize, "TAG", 3) == 0)
+    ends.tagStart = n - kTagSize;
+  return ends;
+}
+
+}  // namespace
 
 int64_t findFrame(AudioStream& stream, int64_t offset) {
   if (stream.sourcePath.empty() || !stream.sourceFile.isOpen()) return -1;
@@ -13,15 +41,24 @@ int64_t findFrame(AudioStream& stream, int64_t offset) {
   uint8_t window[kSearchWindow];
   const int n = static_cast<int>(stream.sourceFile.readAt(offset, window, sizeof window));
 
+  // A frame is confirmed by the sync of its successor, inside the window. Only the
+  // last frames of a file have none: when the window holds the end of the file,
+  // start positions are tried up to its end, and a frame that ends exactly where
+  // the audio ends is confirmed by that.
+  const bool holdsFileEnd = n < kSearchWindow || (stream.fileSize > 0 && offset + n >= stream.fileSize);
+  const int starts = holdsFileEnd ? n - 3 : n - kSearchSpan;  // a header needs 4 bytes
+  const WindowEnds ends = windowEnds(stream, offset, window, n, holdsFileEnd);
+
   FrameHeader& candidate = stream.currentHeader;
-  for (int i = 0; i < n - kSearchSpan; ++i) {
-    if (window[i] != 0xFF || (window[i + 1] & 0xE0) != 0xE0) continue;
+  for (int i = 0; i < starts; ++i) {
+    if (!hasSync(window + i)) continue;
     candidate.raw = {window[i], window[i + 1], window[i + 2], window[i + 3]};
     if (!decodeFrameHeader(candidate)) continue;
-    // Only the next frame's sync is tested; a byte past what was read counts as absent.
+    // Only the next frame's sync is tested, not its header; a byte past what was
+    // read counts as absent.
     const int next = i + candidate.frameSize;
-    if (next + 1 >= n) continue;
-    if (window[next] != 0xFF || (window[next + 1] & 0xE0) != 0xE0) continue;
+    const bool confirmed = (next + 1 < n && hasSync(window + next)) || ends.contains(next);
+    if (!confirmed) continue;
     if (reference.version == 0 ||
         (candidate.version == reference.version && candidate.layer == reference.layer &&
          candidate.sampleRate == reference.sampleRate))

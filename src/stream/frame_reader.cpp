@@ -7,6 +7,9 @@
 namespace quillane {
 namespace {
 
+// Steps that take a global_gain field from any value to any other; more change nothing.
+constexpr double kGlobalGainRange = 255.0;
+
 bool hasSync(const uint8_t* p) { return p[0] == 0xFF && (p[1] & 0xE0) == 0xE0; }
 
 // The first range in list order that covers pos; -1 for none. Cues cover nothing.
@@ -131,19 +134,26 @@ int readEditedFrames(Session& session, FrameBuffer& buffer, int count, int64_t& 
 }
 
 int gainAt(const EditRange& range, int64_t pos) {
-  const double length = static_cast<double>(range.end - range.beg);
-  if (length <= 0.0) return range.gainbeg;
-  const double x = static_cast<double>(pos - range.beg);
-  const double delta = static_cast<double>(range.gainend) - static_cast<double>(range.gainbeg);
+  // Computed in double throughout: offsets and gains may be anything a project
+  // file held, and no difference of them may overflow. A gain beyond the 8-bit
+  // field's whole range changes nothing more, so the gains are held within it.
+  const double length = static_cast<double>(range.end) - static_cast<double>(range.beg);
+  const double gainbeg = std::clamp<double>(range.gainbeg, -kGlobalGainRange, kGlobalGainRange);
+  const double gainend = std::clamp<double>(range.gainend, -kGlobalGainRange, kGlobalGainRange);
+  if (!(length > 0.0)) return static_cast<int>(gainbeg);
+  const double x = static_cast<double>(pos) - static_cast<double>(range.beg);
+  const double delta = gainend - gainbeg;
   double steps;
   if (delta <= 0.0)
-    steps = range.gainbeg + (1.0 - std::cos(1.5 * x / length + 0.2)) * delta;  // flat or fading down
+    steps = gainbeg + (1.0 - std::cos(1.5 * x / length + 0.2)) * delta;  // flat or fading down
   else
-    steps = range.gainend + (std::cos(1.5 * x / length - 1.6) - 1.0) * delta;  // fading up
-  return static_cast<int>(std::trunc(steps));
+    steps = gainend + (std::cos(1.5 * x / length - 1.6) - 1.0) * delta;  // fading up
+  return static_cast<int>(std::clamp(std::trunc(steps), -kGlobalGainRange, kGlobalGainRange));
 }
 
 void applyGain(uint8_t* frame, const FrameHeader& header, int steps) {
+  // No field can move further than from one end of 0..255 to the other.
+  steps = std::clamp(steps, static_cast<int>(-kGlobalGainRange), static_cast<int>(kGlobalGainRange));
   if (steps == 0) return;
   for (const uint16_t q : header.gainBitPos) {
     if (q == 0) continue;

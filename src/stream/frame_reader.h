@@ -40,10 +40,12 @@ int readEditedFrames(Session& session, FrameBuffer& buffer, int count, int64_t& 
 
 // The gain in steps for a frame starting at pos inside range (flat or faded
 // along the cosine-shaped curve from gainbeg to gainend), truncated toward zero.
+// Any offsets and gains are safe: the gains are held within -255..255 (more can't
+// change an 8-bit field), and so is the result.
 int gainAt(const EditRange& range, int64_t pos);
 
-// Adds steps to every global_gain field of the frame at `frame`, whose header is
-// `header`; the sum is held within 0..255 and no neighbouring bit changes.
+// Adds steps (any number) to every global_gain field of the frame at `frame`, whose
+// header is `header`; the sum is held within 0..255 and no neighbouring bit changes.
 // `frame` must hold at least the frame's side information plus one byte.
 void applyGain(uint8_t* frame, const FrameHeader& header, int steps);
 

@@ -59,11 +59,15 @@ int scanStream(AudioStream& stream) {
   stream.xingFrames = 0;
   if (!readLeadingTag(stream)) return 0;
 
-  // The measuring loop starts at the first frame found, the tag frame included.
+  // The measuring loop starts at the first frame found, the tag frame included. It
+  // stops a search span (1792 bytes) short of the end; a file too short for even
+  // one measurement that way is measured up to its end.
   int64_t sum = 0;
   uint16_t count = 0;
   p = stream.cursor;
-  while (p < stream.audioEnd - kSearchSpan && p < kVariableScanLimit) {
+  int64_t measureEnd = stream.audioEnd - kSearchSpan;
+  if (measureEnd <= p) measureEnd = stream.audioEnd;
+  while (p < measureEnd && p < kVariableScanLimit) {
     if (p > stream.audioStart + kConstantScanBytes &&
         !(stream.vbrMode != kVbrConstant && stream.avgFrameSize <= 0.0f))
       break;

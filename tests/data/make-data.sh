@@ -145,6 +145,10 @@ run "${LAME[@]}" -b 128 -m j "$WORK/tone_silence_tone.wav" tone_silence_tone.mp3
 note "tone_steps.mp3: MPEG-1 Layer III mono CBR 64, 44.1 kHz, the eight frequency steps"
 run "${LAME[@]}" -b 64 -m m --resample 44.1 "$WORK/tone_steps.wav" tone_steps.mp3
 
+note "click_30ms.mp3: 30 ms of a 1 kHz tone, CBR 128 joint stereo without tag frame: three frames, 1253 bytes"
+run "${SOX[@]}" -r 44100 -c 2 -n -b 16 "$WORK/click30.wav" synth 0.03 sine 1000 gain -6
+run "${LAME[@]}" -b 128 -m j -t "$WORK/click30.wav" click_30ms.mp3
+
 # ------------------------------------------------------- MPEG-2 / MPEG-2.5 ---
 note "mpeg2_22k.mp3: MPEG-2 Layer III 22050 Hz joint stereo CBR 64"
 run "${LAME[@]}" -b 64 -m j --resample 22.05 "$WORK/stereo22.wav" mpeg2_22k.mp3
