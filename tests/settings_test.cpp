@@ -279,6 +279,8 @@ TEST_F(SettingsFileTest, WithoutFileEveryMemberHasItsDefault) {
   EXPECT_EQ(s.version, "");
   EXPECT_FALSE(readSettings(s, dir_ / "missing.ini"));
   EXPECT_FALSE(readSettings(s, dir_));  // a folder is no settings file
+  ASSERT_EQ(::mkfifo((dir_ / "pipe.ini").c_str(), 0600), 0);
+  EXPECT_FALSE(readSettings(s, dir_ / "pipe.ini"));  // nor a pipe: it is not even opened
 
   Settings t = everyMemberChanged();
   setDefaultSettings(t);

@@ -255,8 +255,9 @@ void resetSettings(Settings& settings, const std::filesystem::path& file) {
 }
 
 bool readSettings(Settings& settings, const std::filesystem::path& file) {
+  // Only a regular file: a folder has no lines, and a pipe would hold the start.
   std::error_code ec;
-  if (std::filesystem::is_directory(file, ec)) return false;
+  if (!std::filesystem::is_regular_file(file, ec)) return false;
   std::FILE* in = std::fopen(file.c_str(), "rb");
   if (in == nullptr) return false;
   std::string line;
