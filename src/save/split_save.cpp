@@ -107,29 +107,6 @@ class SplitStateGuard {
   Id3v1Bytes tag_;
 };
 
-// The summary from its text, which may come from a language file: the first two
-// "%d" take the numbers, "%%" is a percent sign, anything else stays as it is.
-std::string syncSummary(const std::string& format, int64_t files, int64_t errors) {
-  std::string text;
-  int used = 0;
-  for (size_t i = 0; i < format.size(); ++i) {
-    if (format[i] == '%' && i + 1 < format.size()) {
-      if (format[i + 1] == 'd' && used < 2) {
-        text += std::to_string(used++ == 0 ? files : errors);
-        ++i;
-        continue;
-      }
-      if (format[i + 1] == '%') {
-        text += '%';
-        ++i;
-        continue;
-      }
-    }
-    text += format[i];
-  }
-  return text;
-}
-
 void runToEnd(SaveJob& job) {
   while (!job.step()) {
   }
@@ -181,7 +158,7 @@ SplitResult splitSave(Session& session, Host& host, int64_t firstNumber, const S
   }
 
   if (result.resyncTotal > 0) {
-    host.messageBox(syncSummary(uiText(session.text, ui::kMsgSyncErrors), result.pieces, result.resyncTotal),
+    host.messageBox(withNumbers(uiText(session.text, ui::kMsgSyncErrors), {result.pieces, result.resyncTotal}),
                     uiText(session.text, ui::kMsgWarning), MessageIcon::Warning, MessageButtons::Ok,
                     MessageAnswer::Ok);
   }
