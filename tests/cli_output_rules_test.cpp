@@ -33,6 +33,8 @@ struct Workspace {
     fs::create_directory(dir / "pieces");
     test::writeBytes(dir / "pieces" / "Track 01.mp3", Bytes(10, 'p'));
     ::mkfifo((dir / "pipe.mp3").c_str(), 0600);
+    const std::string outOfRange = "filename=a.mp3\r\ncut_beg=900000000\r\ncut_end=900000001\r\ncut_type=0\r\n";
+    test::writeBytes(dir / "bad.qlp", Bytes(outOfRange.begin(), outOfRange.end()));
     for (const auto& entry : fs::recursive_directory_iterator(dir.path()))
       if (entry.is_regular_file() && !entry.is_symlink()) before[entry.path().string()] = test::readBytes(entry.path());
   }
@@ -95,6 +97,8 @@ TEST(CliOutputRules, RefusalsSayWhyAndTouchNothing) {
       {"info pipe.mp3", "pipe.mp3: is not a regular file"},
       {"save pipe.mp3 -o out.mp3", "pipe.mp3: is not a regular file"},
       {"info .", ".: is a directory"},
+      // A project file with nothing usable: its reason, in one line.
+      {"ranges bad.qlp", "bad.qlp: Every entry of the project file was out of range"},
   };
   Workspace w;
   for (const Case& c : cases) {

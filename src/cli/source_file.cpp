@@ -74,12 +74,22 @@ bool openSource(Session& session, Host& host, const std::string& path, std::stri
   if (!readable(path, error)) return false;
   closeStream(session);
   session.projectPath = path;
-  const bool ok = ext == ".qlp" ? readProjectFile(session, host) : readCueSheet(session, host);
+  // What the readers say is kept: a refusal becomes the one line of the failure,
+  // a warning about a file that was read is shown as usual.
+  SilentHost reading;
+  const bool ok = ext == ".qlp" ? readProjectFile(session, reading) : readCueSheet(session, reading);
   if (!ok) {
-    error = path + ": could not be read, or its audio file \"" + quotedForMessage(session.stream.sourcePath) +
-            "\" could not be opened";
+    if (!reading.messages.empty()) {
+      error = path + ": " + reading.messages.back().text;
+      std::replace(error.begin(), error.end(), '\n', ' ');
+    } else {
+      error = path + ": could not be read, or its audio file \"" + quotedForMessage(session.stream.sourcePath) +
+              "\" could not be opened";
+    }
     return false;
   }
+  for (const SilentHost::Message& m : reading.messages)
+    host.messageBox(m.text, m.caption, m.icon, MessageButtons::Ok, MessageAnswer::Ok);
   return true;
 }
 
