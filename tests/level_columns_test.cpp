@@ -14,28 +14,54 @@ namespace {
 using test::Bytes;
 using test::DemuxedFrame;
 
-// The global_gain fields of an MPEG-1 stereo Layer III frame without CRC, read
-// from the file bytes: 32 header bits, main_data_begin (9), private bits (3) and
-// scfsi (8), then per granule and channel 59 bits starting with part2_3_length
-// (12) and big_values (9) before the 8-bit global_gain.
-std::vector<int> stereoGains(const Bytes& file, int64_t frame) {
-  std::vector<int> out;
-  for (int gc = 0; gc < 4; ++gc) {
-    const int bit = 32 + 9 + 3 + 8 + 12 + 9 + 59 * gc;
-    int v = 0;
-    for (int b = 0; b < 8; ++b) {
-      const int at = bit + b;
-      v = (v << 1) | ((file[frame + at / 8] >> (7 - at % 8)) & 1);
-    }
-    out.push_back(v);
+// The bits at..at+count of the frame that starts at `frame` in the file.
+int bitsAt(const Bytes& file, int64_t frame, int at, int count) {
+  int v = 0;
+  for (int b = at; b < at + count; ++b) v = (v << 1) | ((file[frame + b / 8] >> (7 - b % 8)) & 1);
+  return v;
+}
+
+// One granule and channel of a Layer III frame's side information.
+struct SideField {
+  int length;  // part2_3_length: bits of scale factors and Huffman data
+  int gain;    // global_gain
+};
+
+// Every granule and channel of the Layer III frame at `frame`, read from the file
+// bytes by the layout of the side information. After the 32 header bits (and the
+// 16-bit CRC): MPEG-1 has main_data_begin (9), private bits (5 mono, 3 otherwise)
+// and scfsi (4 per channel), then 59 bits per granule and channel for two
+// granules; MPEG-2 and 2.5 have main_data_begin (8) and private bits (1 mono, 2
+// otherwise), then 63 bits per channel of their one granule. Each granule and
+// channel starts with part2_3_length (12) and big_values (9), then global_gain (8).
+std::vector<SideField> sideFields(const Bytes& file, int64_t frame) {
+  const bool mpeg1 = (file[frame + 1] & 0x18) == 0x18;
+  const bool crc = (file[frame + 1] & 1) == 0;
+  const int channels = (file[frame + 3] >> 6) == 3 ? 1 : 2;
+  int bit = 32 + (crc ? 16 : 0);
+  bit += mpeg1 ? 9 + (channels == 1 ? 5 : 3) + 4 * channels : 8 + channels;
+  const int fields = (mpeg1 ? 2 : 1) * channels;
+  const int stride = mpeg1 ? 59 : 63;
+  std::vector<SideField> out;
+  for (int f = 0; f < fields; ++f) {
+    const int at = bit + stride * f;
+    out.push_back({bitsAt(file, frame, at, 12), bitsAt(file, frame, at + 21, 8)});
   }
   return out;
 }
 
-int expectedLevel(const std::vector<int>& gains, int steps, int levelHeight) {
+// The level from the average global_gain of the fields that carry data (a
+// part2_3_length above 0 and a gain below 209), each raised by `steps`.
+int expectedLevel(const std::vector<SideField>& fields, int steps, int levelHeight) {
   int g = 0;
-  for (int v : gains) g += (v >= 209 ? 0 : v) + steps;
-  const double a = g / (23.0 * static_cast<double>(gains.size()));
+  int m = 0;
+  for (const SideField& f : fields) {
+    if (f.length == 0 || f.gain >= 209) continue;
+    g += f.gain + steps;
+    ++m;
+  }
+  if (m == 0) return 0;
+  const double a = g / (23.0 * m);
   return static_cast<int>(std::clamp(std::trunc(a * a * a - 340 + levelHeight), 0.0, 255.0));
 }
 
@@ -64,27 +90,123 @@ void expectBlank(const LevelColumn& c) {
   EXPECT_EQ(c.rate, 0);
 }
 
-TEST(LevelScale, Layer3AverageGainToBarHeight) {
-  FrameHeader h = decodeFrameHeader(std::array<uint8_t, 4>{0xFF, 0xFB, 0x90, 0x44}.data());
-  ASSERT_EQ(h.layer, 3);
-  auto levelFor = [&](int gain, int steps, int height) {
-    Bytes frame(h.frameSize, 0);
-    for (uint16_t pos : h.gainBitPos) {
-      if (pos == 0) continue;
-      for (int b = 0; b < 8; ++b)
-        if (gain & (0x80 >> b)) frame[(pos + b) / 8] |= static_cast<uint8_t>(0x80 >> ((pos + b) % 8));
+// An MPEG-1 stereo frame without CRC whose four granules and channels carry the
+// given part2_3_length and global_gain, everything else zero.
+struct MadeFrame {
+  FrameHeader header = decodeFrameHeader(std::array<uint8_t, 4>{0xFF, 0xFB, 0x90, 0x44}.data());
+  Bytes bytes = Bytes(header.frameSize, 0);
+
+  explicit MadeFrame(const std::array<SideField, 4>& fields) {
+    for (size_t f = 0; f < fields.size(); ++f) {
+      const int gainAt = header.gainBitPos[f];
+      put(gainAt - 21, 12, fields[f].length);
+      put(gainAt, 8, fields[f].gain);
     }
-    return layer3Level(frame.data(), static_cast<int64_t>(frame.size()), h, steps, height);
+  }
+  void put(int at, int count, int value) {
+    for (int b = 0; b < count; ++b)
+      if (value & (1 << (count - 1 - b))) bytes[(at + b) / 8] |= static_cast<uint8_t>(0x80 >> ((at + b) % 8));
+  }
+  int level(int steps, int height) const {
+    return layer3Level(bytes.data(), static_cast<int64_t>(bytes.size()), header, steps, height);
+  }
+};
+
+TEST(LevelScale, Layer3AverageGainToBarHeight) {
+  ASSERT_EQ(MadeFrame({}).header.layer, 3);
+  const auto all = [](int gain) { return MadeFrame({{{900, gain}, {900, gain}, {900, gain}, {900, gain}}}); };
+  EXPECT_EQ(all(160).level(0, 40), 36);
+  EXPECT_EQ(all(170).level(0, 40), 103);
+  EXPECT_EQ(all(180).level(0, 40), 179);
+  EXPECT_EQ(all(185).level(0, 40), 220);
+  EXPECT_EQ(all(190).level(0, 40), 255);
+  EXPECT_EQ(all(153).level(0, 40), 0);
+  EXPECT_EQ(all(209).level(0, 40), 0);    // silent gains only: no bar
+  EXPECT_EQ(all(170).level(10, 40), 179);  // +10 steps: as if every field were 180
+  EXPECT_EQ(all(160).level(0, 60), 56);    // one step of the graph level commands
+}
+
+// A granule or channel without data (part2_3_length 0, or a silent global_gain of
+// 209 or more) is left out of the average instead of counting as 0; gain steps
+// raise only the fields that count.
+TEST(LevelScale, Layer3FieldsWithoutDataAreLeftOut) {
+  struct Case {
+    const char* what;
+    std::array<SideField, 4> fields;
+    int steps;
+    int level;
   };
-  EXPECT_EQ(levelFor(160, 0, 40), 36);
-  EXPECT_EQ(levelFor(170, 0, 40), 103);
-  EXPECT_EQ(levelFor(180, 0, 40), 179);
-  EXPECT_EQ(levelFor(185, 0, 40), 220);
-  EXPECT_EQ(levelFor(190, 0, 40), 255);
-  EXPECT_EQ(levelFor(153, 0, 40), 0);
-  EXPECT_EQ(levelFor(209, 0, 40), 0);   // implausible gains count as silence
-  EXPECT_EQ(levelFor(170, 10, 40), 179);  // +10 steps: as if every field were 180
-  EXPECT_EQ(levelFor(160, 0, 60), 56);    // one step of the graph level commands
+  const Case cases[] = {
+      {"mid channel only, side channel empty (LAME writes 210)", {{{900, 170}, {0, 210}, {700, 170}, {0, 210}}}, 0,
+       103},
+      {"side channel with a silent gain but some bits", {{{900, 180}, {4, 212}, {900, 180}, {4, 209}}}, 0, 179},
+      {"no part2_3_length: its gain is not read", {{{900, 185}, {0, 120}, {900, 185}, {0, 0}}}, 0, 220},
+      {"one field counts", {{{0, 210}, {0, 210}, {0, 210}, {35, 160}}}, 0, 36},
+      {"steps raise the counted fields only", {{{900, 170}, {0, 210}, {900, 170}, {0, 210}}}, 10, 179},
+      {"steps do not wake an empty frame", {{{0, 210}, {0, 210}, {0, 210}, {0, 210}}}, 40, 0},
+      {"a frame without data", {{{0, 0}, {0, 0}, {0, 0}, {0, 0}}}, 0, 0},
+      {"every field with data, the plain average", {{{900, 160}, {900, 180}, {900, 160}, {900, 180}}}, 0, 103},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(MadeFrame(c.fields).level(c.steps, 40), c.level);
+  }
+}
+
+// Real frames of several encoders and layouts: the level of every frame follows
+// the fields that carry data, with and without gain steps. speech_joint.mp3 is
+// mono material sent as joint stereo: its side channel never carries data.
+TEST(LevelScale, Layer3LevelsOfRealFrames) {
+  const char* files[] = {"speech_joint.mp3", "cbr128_notag.mp3", "tone_silence_tone.mp3", "vbr_xing.mp3",
+                         "mono.mp3",         "crc.mp3",          "mpeg2_22k.mp3",         "mpeg25_8k.mp3"};
+  for (const char* name : files) {
+    SCOPED_TRACE(name);
+    const auto path = test::dataPath(name);
+    const Bytes file = test::readBytes(path);
+    const std::vector<DemuxedFrame> frames = test::demuxedFrames(path);
+    ASSERT_GT(frames.size(), 40u);
+    int emptyFields = 0;
+    for (size_t f = 0; f < frames.size(); ++f) {
+      SCOPED_TRACE(f);
+      const uint8_t* frame = file.data() + frames[f].pos;
+      const FrameHeader header = decodeFrameHeader(frame);
+      ASSERT_EQ(header.layer, 3);
+      const std::vector<SideField> fields = sideFields(file, frames[f].pos);
+      for (const SideField& field : fields) emptyFields += field.length == 0 || field.gain >= 209;
+      for (int steps : {0, 10}) {
+        EXPECT_EQ(layer3Level(frame, frames[f].size, header, steps, 40), expectedLevel(fields, steps, 40));
+      }
+    }
+    if (std::string(name) == "speech_joint.mp3") {
+      EXPECT_GE(emptyFields, static_cast<int>(frames.size()) * 2);  // the side channel, at least
+    }
+  }
+}
+
+// Mono material sent as joint stereo draws its bars at the default graph level:
+// where the same sentence encoded as mono draws a bar, so does the joint stereo
+// copy, whose empty side channel no longer halves every average.
+TEST(LevelColumns, MonoMaterialInJointStereoDrawsBars) {
+  Opened joint("speech_joint.mp3");
+  Opened mono("speech.mp3");
+  ASSERT_EQ(joint.frames.size(), mono.frames.size());
+  const GraphGeometry geo = computeGraphGeometry(400, 300, 2);  // 400 columns: the whole sentence
+  ASSERT_EQ(joint.session.settings.level_height, 40);
+  LevelGraph jointGraph;
+  LevelGraph monoGraph;
+  joint.session.stream.cursor = joint.at(joint.frames.size() / 2);
+  mono.session.stream.cursor = mono.at(mono.frames.size() / 2);
+  buildLevelColumns(joint.session, geo, jointGraph);
+  buildLevelColumns(mono.session, geo, monoGraph);
+  ASSERT_EQ(columnOf(jointGraph, geo.graphColumns, kColumnCursor), columnOf(monoGraph, geo.graphColumns, kColumnCursor));
+  int monoBars = 0;
+  int jointBars = 0;
+  for (int c = 0; c <= geo.graphColumns; ++c) {
+    monoBars += monoGraph.columns[c].level > 0;
+    jointBars += jointGraph.columns[c].level > 0;
+  }
+  EXPECT_GT(monoBars, 20);
+  EXPECT_GE(jointBars, monoBars);
 }
 
 // A CBR file, the cursor a little way in: blank columns before the first frame,
@@ -110,7 +232,7 @@ TEST(LevelColumns, CbrFileColumnsFollowTheFramesRoundTheCursor) {
     SCOPED_TRACE(f);
     EXPECT_EQ(col.rate, 64);
     EXPECT_EQ(col.flags, f == 20 ? kColumnCursor : 0);
-    EXPECT_EQ(col.level, expectedLevel(stereoGains(o.file, o.at(f)), 0, 200));
+    EXPECT_EQ(col.level, expectedLevel(sideFields(o.file, o.at(f)), 0, 200));
     levelsSeen += col.level > 0;
   }
   EXPECT_GT(levelsSeen, 50);  // the tone draws bars, so the levels are tested for real
@@ -137,7 +259,7 @@ TEST(LevelColumns, FramesAcrossReadBlocks) {
     SCOPED_TRACE(f);
     const LevelColumn& col = graph.columns[first + static_cast<int>(f)];
     EXPECT_EQ(col.rate, 96);
-    EXPECT_EQ(col.level, expectedLevel(stereoGains(o.file, o.at(f)), 0, 200));
+    EXPECT_EQ(col.level, expectedLevel(sideFields(o.file, o.at(f)), 0, 200));
   }
   for (int c = first + 126; c <= geo.graphColumns; ++c) expectBlank(graph.columns[c]);
 }
@@ -204,7 +326,7 @@ TEST(LevelColumns, RangesSelectionAndGainMarkTheirFrames) {
     if (f == 20) want |= kColumnCursor;
     EXPECT_EQ(graph.columns[c].flags, want);
     const int steps = (f > 15 && f <= 40) ? 10 : 0;
-    EXPECT_EQ(graph.columns[c].level, expectedLevel(stereoGains(o.file, o.at(f)), steps, 200));
+    EXPECT_EQ(graph.columns[c].level, expectedLevel(sideFields(o.file, o.at(f)), steps, 200));
     if (steps) {
       EXPECT_GE(graph.columns[c].level, plain.columns[c].level);
       raised += graph.columns[c].level > plain.columns[c].level;

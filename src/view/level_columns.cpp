@@ -11,14 +11,23 @@ namespace {
 
 constexpr LevelColumn kBlankColumn{0, kColumnCut, 0};
 
-int readBits8(const uint8_t* frame, int64_t size, int bitPos) {
+// `count` (at most 16) bits starting at bitPos of the frame, bit 0 being the most
+// significant bit of its first byte; bits past `size` read as 0.
+unsigned readBits(const uint8_t* frame, int64_t size, int bitPos, int count) {
   const int64_t byte = bitPos / 8;
-  const int shift = bitPos % 8;
-  if (byte >= size) return 0;
-  const unsigned hi = frame[byte];
-  const unsigned lo = byte + 1 < size ? frame[byte + 1] : 0u;
-  return static_cast<int>((((hi << 8) | lo) >> (8 - shift)) & 0xFFu);
+  unsigned window = 0;
+  for (int64_t b = byte; b < byte + 3; ++b) window = (window << 8) | (b < size ? frame[b] : 0u);
+  return (window >> (24 - bitPos % 8 - count)) & ((1u << count) - 1u);
 }
+
+// Each granule and channel of the side information starts with part2_3_length
+// (12 bits) and big_values (9 bits); global_gain (8 bits) follows.
+constexpr int kPart23LengthBefore = 21;
+constexpr int kPart23LengthBits = 12;
+// A global_gain this high means no sound in that granule and channel: LAME writes
+// 210 for granules without data (for instance the empty side channel of joint
+// stereo whose channels are equal).
+constexpr unsigned kSilentGain = 209;
 
 // The first range whose bounds, both included, hold the frame at pos: the graph
 // marks the frame at a range's end too, and a cue marks the frame at its offset.
@@ -45,16 +54,21 @@ bool isSyncAt(const uint8_t* p) { return p[0] == 0xFF && (p[1] & 0xE0) == 0xE0; 
 
 uint8_t layer3Level(const uint8_t* frame, int64_t size, const FrameHeader& header, int gainSteps,
                     int levelHeight) {
+  // Only the fields that carry data count: an empty granule or channel (no
+  // Huffman data, or a silent gain) says nothing about the frame's loudness, and
+  // counted as 0 it would pull the average of every frame of mono material sent
+  // as joint stereo below the lowest bar.
   int m = 0;
   int g = 0;
   for (uint16_t pos : header.gainBitPos) {
-    if (pos == 0) continue;
-    const int value = readBits8(frame, size, pos);
-    g += value >= 209 ? 0 : value;
+    if (pos < kPart23LengthBefore) continue;  // 0: no field
+    const unsigned length = readBits(frame, size, pos - kPart23LengthBefore, kPart23LengthBits);
+    const unsigned value = readBits(frame, size, pos, 8);
+    if (length == 0 || value >= kSilentGain) continue;
+    g += static_cast<int>(value) + gainSteps;
     ++m;
   }
   if (m == 0) return 0;
-  g += m * gainSteps;
   const double average = static_cast<double>(g) / (23.0 * m);
   const double level = std::trunc(average * average * average - 340.0 + levelHeight);
   return static_cast<uint8_t>(std::clamp(level, 0.0, 255.0));

@@ -35,9 +35,11 @@ struct LevelGraph {
   void clear() { columns.fill(LevelColumn{}); }
 };
 
-// Level of a Layer III frame from its global_gain fields (frame: the frame's bytes,
-// size: how many of them are there); gainSteps is added to every field first.
-// 0 when the header has no gain fields.
+// Level of a Layer III frame from the average of its global_gain fields (frame:
+// the frame's bytes, size: how many of them are there). Only granules and
+// channels that carry data count: one whose part2_3_length is 0 or whose
+// global_gain is 209 or more is left out. gainSteps is added to every field that
+// counts. 0 when no field counts.
 uint8_t layer3Level(const uint8_t* frame, int64_t size, const FrameHeader& header, int gainSteps,
                     int levelHeight);
 

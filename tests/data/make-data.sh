@@ -139,6 +139,10 @@ run "${LAME[@]}" -b 128 -m j --add-id3v2 --id3v2-latin1 --pad-id3v2-size 128 \
 note "speech.mp3: espeak-ng sentence, LAME CBR 128 mono 44.1 kHz"
 run "${LAME[@]}" -b 128 -m m "$WORK/speech44.wav" speech.mp3
 
+note "speech_joint.mp3: the same sentence in both channels (mono material sent as stereo, as on radio), LAME CBR 128 joint stereo"
+run "${SOX[@]}" "$WORK/speech44.wav" -c 2 "$WORK/speech44_both.wav" remix 1 1
+run "${LAME[@]}" -b 128 -m j "$WORK/speech44_both.wav" speech_joint.mp3
+
 note "tone_silence_tone.mp3: CBR 128 joint stereo, tone / silence / tone"
 run "${LAME[@]}" -b 128 -m j "$WORK/tone_silence_tone.wav" tone_silence_tone.mp3
 
