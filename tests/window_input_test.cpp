@@ -276,11 +276,68 @@ TEST_F(WindowInput, TypedSelectionLengthWinsOverEnd) {
   EXPECT_EQ(s.edits.selection.end, findFrame(s.stream, b + bytesOf(s, 3.0)));
   EXPECT_EQ(host.refreshes, std::vector<int>{2});
 
-  // Without a file the fields are not read.
+  // Without a file the fields are not read: a typed text beeps, a blank one does not.
   closeStream(s);
-  enterSelectionField(s, host, " Selection: 0'00.00 - 0'02.50 (0'02.50)");
-  enterPositionField(s, host, " Total: 0'06.03   Now: 0'01.00   (0%)");
+  EXPECT_FALSE(enterSelectionField(s, host, " Selection: 0'00.00 - 0'02.50 (0'02.50)"));
+  EXPECT_FALSE(enterPositionField(s, host, "1:30"));
+  EXPECT_EQ(host.scripted.beeps, 2);
+  EXPECT_TRUE(enterPositionField(s, host, " "));
+  EXPECT_TRUE(enterSelectionField(s, host, ""));
+  EXPECT_EQ(host.scripted.beeps, 2);
   EXPECT_EQ(host.refreshes.size(), 1u);
+}
+
+TEST_F(WindowInput, TypedTimesAloneAreTaken) {
+  const AudioStream& a = s.stream;
+  EXPECT_TRUE(enterPositionField(s, host, "0:02"));
+  EXPECT_EQ(s.stream.cursor, findFrame(s.stream, a.audioStart + bytesOf(s, 2.0)));
+  EXPECT_TRUE(enterPositionField(s, host, "1'30"));  // past the end of these 6 s
+  EXPECT_EQ(s.stream.cursor, a.audioEnd);
+  EXPECT_TRUE(enterSelectionField(s, host, "0:01-0:03.5"));
+  EXPECT_EQ(s.edits.selection.beg, findFrame(s.stream, a.audioStart + bytesOf(s, 1.0)));
+  EXPECT_EQ(s.edits.selection.end, findFrame(s.stream, a.audioStart + bytesOf(s, 3.5)));
+  EXPECT_EQ(host.refreshes, (std::vector<int>{2, 2, 2}));
+  EXPECT_EQ(host.scripted.beeps, 0);
+}
+
+TEST_F(WindowInput, TextNotUnderstoodBeepsAndChangesNothing) {
+  select(frameAt(100), frameAt(200));
+  const EditRange selection = s.edits.selection;
+  const int64_t cursor = s.stream.cursor;
+  int beeps = 0;
+  for (const char* typed : {"1:7x", "abc", "1:75", "-3", "1'02'03", "1:30-2:45x", " Total: 0'06.03   Jetzt: 0'01.00   (0%)"}) {
+    EXPECT_FALSE(enterPositionField(s, host, typed)) << typed;
+    EXPECT_EQ(host.scripted.beeps, ++beeps) << typed;
+    EXPECT_FALSE(enterSelectionField(s, host, typed)) << typed;
+    EXPECT_EQ(host.scripted.beeps, ++beeps) << typed;
+  }
+  // A single time is no range.
+  EXPECT_FALSE(enterSelectionField(s, host, "1:30"));
+  EXPECT_EQ(host.scripted.beeps, ++beeps);
+  EXPECT_EQ(s.stream.cursor, cursor);
+  EXPECT_EQ(s.edits.selection.beg, selection.beg);
+  EXPECT_EQ(s.edits.selection.end, selection.end);
+  EXPECT_EQ(undoEntries(s), 0);
+  // Nothing is refreshed, so the field keeps what was typed for retyping.
+  EXPECT_TRUE(host.refreshes.empty());
+}
+
+TEST_F(WindowInput, ShownTextsAreNeverRefused) {
+  // Enter or Tab on an untouched field: the position field goes to its percentage,
+  // the selection field changes nothing, a range's text is left as it is.
+  EXPECT_TRUE(enterPositionField(s, host, positionFieldText(s)));
+  select(frameAt(100), frameAt(200));
+  EXPECT_TRUE(enterSelectionField(s, host, selectionFieldText(s)));
+  ASSERT_TRUE(addRangeFromSelection(s.edits, s.selectionUndo, false));
+  const std::string range = selectionFieldText(s);
+  ASSERT_EQ(range.rfind(" Range (1/1): ", 0), 0u) << range;
+  EXPECT_TRUE(enterSelectionField(s, host, range));
+  EXPECT_FALSE(s.edits.hasSelection());
+  EXPECT_EQ(host.scripted.beeps, 0);
+  EXPECT_EQ(host.refreshes, (std::vector<int>{2, 2, 2}));
+  // A range's text once edited can't be taken.
+  EXPECT_FALSE(enterSelectionField(s, host, range + "0"));
+  EXPECT_EQ(host.scripted.beeps, 1);
 }
 
 // --- Command line -------------------------------------------------------------------

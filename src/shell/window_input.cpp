@@ -8,6 +8,7 @@
 #include "shell/file_opening.h"
 #include "stream/open_stream.h"
 #include "view/typed_positions.h"
+#include "view/view_texts.h"
 
 namespace quillane {
 namespace {
@@ -136,20 +137,35 @@ void dropFiles(Session& session, ShellHost& host, const std::vector<std::string>
   openAndShow(session, host);
 }
 
-void enterPositionField(Session& session, ShellHost& host, std::string_view text) {
-  if (!fileOpen(session)) return;
-  const auto position = parsePositionField(session, text);
-  if (!position) return;
-  seekPlayback(session, *position);
-  host.refreshView(2);
+namespace {
+
+// A field's text that can't be taken: the host beeps and nothing changes; the
+// window leaves the text for retyping. The text the field shows, untouched, is
+// never refused, nor a blank one.
+bool refused(ShellHost& host, std::string_view text, const std::string& shown) {
+  if (text == shown || text.find_first_not_of(" \t") == std::string_view::npos) return true;
+  host.beep();
+  return false;
 }
 
-void enterSelectionField(Session& session, ShellHost& host, std::string_view text) {
-  if (!fileOpen(session)) return;
-  // An unreadable or unchanged text changes nothing; the refresh then puts the
-  // shown text back into the field.
-  parseSelectionField(session, text);
+}  // namespace
+
+bool enterPositionField(Session& session, ShellHost& host, std::string_view text) {
+  if (!fileOpen(session)) return refused(host, text, " ");
+  const auto position = parsePositionField(session, text);
+  if (!position) return refused(host, text, positionFieldText(session));
+  seekPlayback(session, *position);
   host.refreshView(2);
+  return true;
+}
+
+bool enterSelectionField(Session& session, ShellHost& host, std::string_view text) {
+  if (!fileOpen(session)) return refused(host, text, " ");
+  // An unchanged text changes nothing; the refresh then puts the shown text
+  // back into the field.
+  if (!parseSelectionField(session, text).read && !refused(host, text, selectionFieldText(session))) return false;
+  host.refreshView(2);
+  return true;
 }
 
 void playbackTimerFired(Session& session, ShellHost& host) { startTimerFired(session, host); }

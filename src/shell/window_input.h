@@ -35,9 +35,13 @@ void positionBarScroll(Session& session, ShellHost& host, ScrollCode code, int t
 // and confirmUnsaved), the others are ignored.
 void dropFiles(Session& session, ShellHost& host, const std::vector<std::string>& paths);
 
-// Enter or Tab in the position field / selection field with its text.
-void enterPositionField(Session& session, ShellHost& host, std::string_view text);
-void enterSelectionField(Session& session, ShellHost& host, std::string_view text);
+// Enter or Tab in the position field / selection field with its text: a typed
+// time ("1:30", "90", "1'30.5", in the selection field "1:30-2:45") or the
+// field's full text. True when the text was taken (or is the one shown). False
+// for a text that is not understood: the host has beeped, nothing changed, and
+// the window keeps the field and its text selected for retyping.
+bool enterPositionField(Session& session, ShellHost& host, std::string_view text);
+bool enterSelectionField(Session& session, ShellHost& host, std::string_view text);
 
 // Timer 1809 fired: the deferred start of playback.
 void playbackTimerFired(Session& session, ShellHost& host);
