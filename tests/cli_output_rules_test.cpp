@@ -78,7 +78,7 @@ TEST(CliOutputRules, RefusalsSayWhyAndTouchNothing) {
       {"cuesheet a.mp3 -o hard.mp3 --cue 1 --force", "hard.mp3: is the source itself"},
       {"pauses a.mp3 -o a.mp3 --force", "a.mp3: is the source itself"},
       {"decode a.mp3 -o link.mp3 --force", "link.mp3: is the source itself"},
-      {"split a.mp3 --dir . --pattern a --cue 1 --force", "a.mp3: is the source itself"},
+      {"split a.mp3 --dir . --pattern a --cut 0-1 --force", "a.mp3: is the source itself"},  // one piece
       {"save a.mp3 -o link.mp3 --append", "can't append a file to itself"},
       // Existing outputs without --force.
       {"decode a.mp3 -o exists.wav", "exists.wav: exists (use --force to overwrite it)"},

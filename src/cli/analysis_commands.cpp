@@ -41,6 +41,12 @@ int runNormalize(const NormalizeOptions& o, const CLI::App& command) {
   if (!openEditedSource(session, host, o.source, command, o.edits, error)) return failWith(error);
   if (!applySelection(session, o.selection, error)) return failWith(error);
   applyDecoderOption(session, o.decoder);
+  SaveRequest request;
+  request.out = o.out;
+  request.force = o.force;
+  // OUT is checked before the scan, so that a refusal comes alone.
+  if (!o.out.empty() && !checkSaveOutput(session, request, error)) return failWith(error);
+  if (!o.out.empty() && !gainAllowed(session, "normalize with -o", error)) return failWith(error);
 
   NormalizeScan scan(session, host);
   if (!scan.open()) return decoderOpenFailure(host);
@@ -54,9 +60,6 @@ int runNormalize(const NormalizeOptions& o, const CLI::App& command) {
   }
   // As the dialog's OK: the proposed gain over the selection, then the whole file saved.
   if (!scan.accept()) return kExitFailure;  // the refusal went to stderr through the host
-  SaveRequest request;
-  request.out = o.out;
-  request.force = o.force;
   return runSaveRequest(session, host, request);
 }
 
@@ -64,10 +67,11 @@ void registerNormalize(CLI::App& app, CommandResult& result) {
   auto o = std::make_shared<NormalizeOptions>();
   CLI::App* command =
       app.add_subcommand("normalize", "Find the selection's peak and the gain that brings it to full scale");
-  command->add_option("SOURCE", o->source, kSourceHelp)->required();
+  command->add_option("SOURCE", o->source, kSourceHelp)->required()->check(kFileName);
   addEditOptions(*command, o->edits);
   command->add_option("--selection", o->selection, kSelectionHelp)->type_name("A-B");
-  command->add_option("-o,--output", o->out, "Add the proposed gain range and save the edited audio to OUT");
+  command->add_option("-o,--output", o->out, "Add the proposed gain range and save the edited audio to OUT")
+      ->check(kFileName);
   command->add_flag("--force", o->force, "Overwrite an existing OUT");
   addDecoderOption(*command, o->decoder);
   command->callback([o, command, &result] { result.exitCode = runNormalize(*o, *command); });
@@ -137,7 +141,7 @@ void registerPauses(CLI::App& app, CommandResult& result) {
   auto o = std::make_shared<PausesOptions>();
   CLI::App* command = app.add_subcommand(
       "pauses", "Set a cue (or with --cut-whole a cut) at every pause, as Pause detection does");
-  command->add_option("SOURCE", o->source, kSourceHelp)->required();
+  command->add_option("SOURCE", o->source, kSourceHelp)->required()->check(kFileName);
   addEditOptions(*command, o->edits);
   command->add_option("--selection", o->selection, kSelectionHelp)->type_name("A-B");
   o->thresholdOption = command->add_option("--threshold", o->threshold, "Silence level, 1..100 (setting silence_level)")
@@ -154,7 +158,8 @@ void registerPauses(CLI::App& app, CommandResult& result) {
                       ->type_name("S");
   command->add_flag("--cut-whole", o->cutWhole, "Cut each pause (keeping its first 50 frames) instead of a cue");
   command->add_flag("--json", o->json, "Print the ranges as the JSON array of ranges --json");
-  command->add_option("-o,--output", o->out, "Write a cue sheet (.cue) or a project file (any other name)");
+  command->add_option("-o,--output", o->out, "Write a cue sheet (.cue) or a project file (any other name)")
+      ->check(kFileName);
   command->add_flag("--force", o->force, "Overwrite an existing OUT");
   addDecoderOption(*command, o->decoder);
   command->callback([o, command, &result] { result.exitCode = runPauses(*o, *command); });

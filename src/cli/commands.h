@@ -15,6 +15,10 @@ constexpr int kExitUsage = 2;
 // Prints "quillane-cli: message" on stderr and gives the failure status.
 int failWith(const std::string& message);
 
+// For every option that names a file: "" names none, a usage error.
+inline const CLI::Validator kFileName(
+    [](std::string& name) { return name.empty() ? std::string("the file name is empty") : std::string(); }, "");
+
 // Filled by the subcommand that ran.
 struct CommandResult {
   int exitCode = kExitOk;

@@ -105,8 +105,10 @@ void applyDecoderOption(Session& session, const std::string& decoder) {
 void registerDecodeCommand(CLI::App& app, CommandResult& result) {
   auto o = std::make_shared<DecodeOptions>();
   CLI::App* command = app.add_subcommand("decode", "Write the edited audio, as the player plays it, to a 16-bit WAV file");
-  command->add_option("SOURCE", o->source, "Audio file, project file (.qlp) or cue sheet (.cue)")->required();
-  command->add_option("-o,--output", o->out, "The WAV file to write")->required();
+  command->add_option("SOURCE", o->source, "Audio file, project file (.qlp) or cue sheet (.cue)")
+      ->required()
+      ->check(kFileName);
+  command->add_option("-o,--output", o->out, "The WAV file to write")->required()->check(kFileName);
   command->add_flag("--force", o->force, "Overwrite an existing OUT");
   addEditOptions(*command, o->edits);
   command->add_option("--selection", o->selection, "Decode only the frames from A to B (the frame at B included)")

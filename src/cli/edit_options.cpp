@@ -8,6 +8,7 @@
 #include "edit/edit_model.h"
 #include "edit/gain_dialog_model.h"
 #include "settings/ui_text_ids.h"
+#include "view/time_format.h"
 
 namespace quillane::cli {
 namespace {
@@ -20,17 +21,47 @@ bool parseSteps(const std::string& text, int32_t& steps) {
   return ec == std::errc() && ptr == last && first != last;
 }
 
-// "A-B" into the selection, both ends moved to frames.
-bool rangeToSelection(Session& session, const std::string& text, std::string& error) {
+// The name of an edit's option, for messages.
+const char* optionName(EditSpec::Kind kind) {
+  switch (kind) {
+    case EditSpec::Kind::Cut:
+      return "--cut";
+    case EditSpec::Kind::Gain:
+      return "--gain";
+    case EditSpec::Kind::Cue:
+      return "--cue";
+  }
+  return "";
+}
+
+std::string audioEndText(const AudioStream& stream) {
+  return "(" + formatTime(stream.audioEnd - stream.audioStart, stream.avgBitrate, false) + ")";
+}
+
+// "A-B" into the selection, both ends moved to frames. `option` and `given` (the
+// whole text of the option) name what the user wrote in a refusal. A range that
+// ends before it begins, or begins where the audio ends, is refused: it holds
+// no frame.
+bool rangeToSelection(Session& session, const std::string& range, const std::string& option,
+                      const std::string& given, std::string& error) {
+  const AudioStream& stream = session.stream;
   std::string a, b;
-  if (!splitRange(text, a, b)) {
-    error = "\"" + text + "\": expected a range A-B";
+  if (!splitRange(range, a, b)) {
+    error = positionProblem(stream, option, given, "expected a range A-B");
     return false;
   }
   const auto beg = parsePosition(session.stream, a);
   const auto end = parsePosition(session.stream, b);
   if (!beg || !end) {
-    error = "\"" + text + "\": positions are [[h:]m:]s[.fraction] or @byte-offset within the audio";
+    error = positionProblem(stream, option, given, kPositionForms);
+    return false;
+  }
+  if (*end < *beg) {
+    error = positionProblem(stream, option, given, uiText(session.text, ui::kMsgSelectionInvalid));
+    return false;
+  }
+  if (*beg >= stream.audioEnd) {
+    error = positionProblem(stream, option, given, "begins at or past the end of the audio " + audioEndText(stream));
     return false;
   }
   session.edits.selection.beg = *beg;
@@ -38,8 +69,9 @@ bool rangeToSelection(Session& session, const std::string& text, std::string& er
   return true;
 }
 
-bool refused(Session& session, const std::string& text, std::string& error) {
-  error = "\"" + text + "\": " + uiText(session.text, ui::kMsgSelectionInvalid);
+bool refused(Session& session, const EditSpec& edit, std::string& error) {
+  error = positionProblem(session.stream, optionName(edit.kind), edit.text,
+                          uiText(session.text, ui::kMsgSelectionInvalid));
   clearSelection(session.edits);
   return false;
 }
@@ -84,40 +116,48 @@ bool splitGain(Session& session, const std::string& text, std::string& range, in
   return false;
 }
 
-bool addGain(Session& session, const std::string& text, std::string& error) {
+bool addGain(Session& session, const EditSpec& edit, std::string& error) {
+  const std::string& text = edit.text;
+  const char* option = optionName(edit.kind);
   std::string range;
   int32_t g1 = 0, g2 = 0;
   if (!splitGain(session, text, range, g1, g2)) {
-    error = "\"" + text + "\": expected A-B:STEPS or A-B:BEG:END";
+    error = positionProblem(session.stream, option, text, "expected A-B:STEPS or A-B:BEG:END");
     return false;
   }
   if (g1 < -32 || g1 > 32 || g2 < -32 || g2 > 32) {
-    error = "\"" + text + "\": gain steps lie within -32..+32 (1.5 dB each)";
+    error = positionProblem(session.stream, option, text, "gain steps lie within -32..+32 (1.5 dB each)");
     return false;
   }
-  if (session.stream.currentHeader.layer == 2) {
-    error = "\"" + text + "\": " + uiText(session.text, ui::kMsgNoGainOnLayer2);
-    return false;
-  }
-  if (!rangeToSelection(session, range, error)) return false;
-  if (session.stream.currentHeader.hasCrc) {
-    std::string warning = uiText(session.text, ui::kMsgCrcQuestion);
-    warning = warning.substr(0, warning.rfind('\n'));  // the question itself is answered by the command line
-    for (char& c : warning)
-      if (c == '\n') c = ' ';
-    std::cerr << "quillane-cli: " << uiText(session.text, ui::kMsgWarning) << ": " << warning << "\n";
-  }
+  if (!rangeToSelection(session, range, option, text, error)) return false;
+  if (!gainAllowed(session, std::string(option) + " \"" + text + "\"", error)) return false;
   EditRange& pending = session.edits.selection;
   pending.type = kRangeGain;
   pending.gainbeg = g1;
   pending.gainend = g2;
   pending.artist.clear();
   pending.title = gainLabel(g1, g2);
-  if (!addRangeFromSelection(session.edits, session.selectionUndo, true)) return refused(session, text, error);
+  if (!addRangeFromSelection(session.edits, session.selectionUndo, true)) return refused(session, edit, error);
   return true;
 }
 
 }  // namespace
+
+bool gainAllowed(const Session& session, const std::string& what, std::string& error) {
+  const FrameHeader& header = session.stream.currentHeader;
+  if (header.layer == 2) {
+    error = session.stream.sourcePath + ": " + what + ": " + uiText(session.text, ui::kMsgNoGainOnLayer2);
+    return false;
+  }
+  if (header.hasCrc) {
+    std::string warning = uiText(session.text, ui::kMsgCrcQuestion);
+    warning = warning.substr(0, warning.rfind('\n'));  // the question itself is answered by the command line
+    for (char& c : warning)
+      if (c == '\n') c = ' ';
+    std::cerr << "quillane-cli: " << uiText(session.text, ui::kMsgWarning) << ": " << warning << "\n";
+  }
+  return true;
+}
 
 void addEditOptions(CLI::App& command, EditOptions& options) {
   options.cutOption = command.add_option("--cut", options.cuts, "Cut the frames in A-B (repeatable)")
@@ -156,23 +196,23 @@ bool applyEdits(Session& session, const std::vector<EditSpec>& edits, std::strin
     session.edits.selection.gainbeg = session.edits.selection.gainend = 0;
     switch (edit.kind) {
       case EditSpec::Kind::Cut:
-        if (!rangeToSelection(session, edit.text, error)) return false;
-        if (!addRangeFromSelection(session.edits, session.selectionUndo, false))
-          return refused(session, edit.text, error);
+        if (!rangeToSelection(session, edit.text, optionName(edit.kind), edit.text, error)) return false;
+        if (!addRangeFromSelection(session.edits, session.selectionUndo, false)) return refused(session, edit, error);
         break;
       case EditSpec::Kind::Cue: {
+        const AudioStream& stream = session.stream;
         const auto at = parsePosition(session.stream, edit.text);
-        if (!at) {
-          error = "\"" + edit.text + "\": positions are [[h:]m:]s[.fraction] or @byte-offset within the audio";
+        if (!at || *at >= stream.audioEnd) {
+          error = positionProblem(stream, optionName(edit.kind), edit.text,
+                                  at ? "lies at or past the end of the audio " + audioEndText(stream) : kPositionForms);
           return false;
         }
         session.edits.selection.beg = session.edits.selection.end = *at;
-        if (!addRangeFromSelection(session.edits, session.selectionUndo, false))
-          return refused(session, edit.text, error);
+        if (!addRangeFromSelection(session.edits, session.selectionUndo, false)) return refused(session, edit, error);
         break;
       }
       case EditSpec::Kind::Gain:
-        if (!addGain(session, edit.text, error)) return false;
+        if (!addGain(session, edit, error)) return false;
         break;
     }
   }
@@ -187,7 +227,7 @@ bool openEditedSource(Session& session, Host& host, const std::string& source, c
 
 bool applySelection(Session& session, const std::string& text, std::string& error) {
   if (text.empty()) return true;
-  return rangeToSelection(session, text, error);
+  return rangeToSelection(session, text, "--selection", text, error);
 }
 
 }  // namespace quillane::cli

@@ -40,6 +40,11 @@ bool applyEdits(Session& session, const std::vector<EditSpec>& edits, std::strin
 bool openEditedSource(Session& session, Host& host, const std::string& source, const CLI::App& command,
                       const EditOptions& options, std::string& error);
 
+// Whether the source may take a gain: never a Layer II file (false, with `error`
+// naming the file and `what` asked for it); a file with CRCs gets a warning on
+// stderr, since a gain breaks them.
+bool gainAllowed(const Session& session, const std::string& what, std::string& error);
+
 // Sets the selection from "A-B"; false with `error` when the text is malformed.
 bool applySelection(Session& session, const std::string& text, std::string& error);
 

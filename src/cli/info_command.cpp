@@ -73,7 +73,7 @@ int runInfo(const InfoOptions& options) {
 void registerInfoCommand(CLI::App& app, CommandResult& result) {
   auto options = std::make_shared<InfoOptions>();
   CLI::App* info = app.add_subcommand("info", "Show what the scan of an MPEG audio file finds");
-  info->add_option("FILE", options->path, "MP3 or MP2 file")->required();
+  info->add_option("FILE", options->path, "MP3 or MP2 file")->required()->check(kFileName);
   info->add_flag("--json", options->json, "One JSON object instead of key: value lines");
   info->callback([options, &result] { result.exitCode = runInfo(*options); });
 }

@@ -8,12 +8,16 @@ namespace quillane::cli {
 
 // One rule for every file a command writes: never the source (by device and inode,
 // so links and other spellings count), and never over an existing file unless the
-// user gave --force. Checked before any work is done; the writers check again when
+// user gave --force, and never into a folder that is not there. Checked before any work is done; the writers check again when
 // they put the file in place. Sets session.save.replaceExisting from `force`.
 // false: `error` holds the one line to print.
 bool checkOutput(Session& session, const std::string& out, bool force, std::string& error);
 
 // The message for an existing output that may not be replaced.
 std::string existsText(const std::string& out);
+
+// The folder that `out` goes into is there (outputs are made, folders are not).
+// false: `error` holds the one line to print.
+bool outputFolderExists(const std::string& out, std::string& error);
 
 }  // namespace quillane::cli

@@ -98,8 +98,7 @@ std::optional<int64_t> positionOption(Session& session, const std::string& name,
                                       std::string& error) {
   if (text.empty()) return std::nullopt;
   const auto position = parsePosition(session.stream, text);
-  if (!position)
-    error = name + " \"" + text + "\": positions are [[h:]m:]s[.fraction] or @byte-offset within the audio";
+  if (!position) error = positionProblem(session.stream, name, text, kPositionForms);
   return position;
 }
 
@@ -199,7 +198,7 @@ int runPlay(const PlayOptions& o, const CLI::App& command) {
 void registerPlayCommand(CLI::App& app, CommandResult& /*result: play leaves through exitAfterSound*/) {
   auto o = std::make_shared<PlayOptions>();
   CLI::App* command = app.add_subcommand("play", "Play the edited audio through the sound output");
-  command->add_option("SOURCE", o->source, "Audio file, project file (.qlp) or cue sheet (.cue)");
+  command->add_option("SOURCE", o->source, "Audio file, project file (.qlp) or cue sheet (.cue)")->check(kFileName);
   addEditOptions(*command, o->edits);
   CLI::Option* selection =
       command->add_option("--selection", o->selection, "The selection the prelisten works on")->type_name("A-B");

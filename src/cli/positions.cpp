@@ -81,6 +81,11 @@ std::optional<int64_t> parsePosition(AudioStream& stream, const std::string& tex
   return frame;
 }
 
+std::string positionProblem(const AudioStream& stream, const std::string& option, const std::string& text,
+                            const std::string& why) {
+  return stream.sourcePath + ": " + option + " \"" + text + "\": " + why;
+}
+
 bool splitRange(const std::string& text, std::string& a, std::string& b) {
   const size_t dash = text.find('-');
   if (dash == std::string::npos || dash == 0 || dash + 1 >= text.size()) return false;

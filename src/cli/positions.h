@@ -19,4 +19,12 @@ std::optional<double> parseTime(const std::string& text);
 // "A-B" split at the dash between the two positions.
 bool splitRange(const std::string& text, std::string& a, std::string& b);
 
+// What is wrong with a position or range given on the command line, as one line
+// that names the audio file: "FILE: OPTION "TEXT": why".
+std::string positionProblem(const AudioStream& stream, const std::string& option, const std::string& text,
+                            const std::string& why);
+
+// Why a position is refused: the forms it may take.
+constexpr const char* kPositionForms = "positions are [[h:]m:]s[.fraction] or @byte-offset within the audio";
+
 }  // namespace quillane::cli

@@ -46,7 +46,9 @@ void printRanges(const Session& session, bool json) {
 void registerRangesCommand(CLI::App& app, CommandResult& result) {
   auto options = std::make_shared<RangesOptions>();
   CLI::App* command = app.add_subcommand("ranges", "List the edit ranges as the \"List\" menu shows them");
-  command->add_option("SOURCE", options->source, "Audio file, project file (.qlp) or cue sheet (.cue)")->required();
+  command->add_option("SOURCE", options->source, "Audio file, project file (.qlp) or cue sheet (.cue)")
+      ->required()
+      ->check(kFileName);
   addEditOptions(*command, options->edits);
   command->add_flag("--json", options->json, "A JSON array of the ranges");
   command->callback([options, command, &result] {

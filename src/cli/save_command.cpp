@@ -44,8 +44,12 @@ int runSave(const SaveOptions& o, const CLI::App& command) {
 void registerSaveCommand(CLI::App& app, CommandResult& result) {
   auto o = std::make_shared<SaveOptions>();
   CLI::App* command = app.add_subcommand("save", "Write the edited audio without re-encoding it");
-  command->add_option("SOURCE", o->source, "Audio file, project file (.qlp) or cue sheet (.cue)")->required();
-  command->add_option("-o,--output", o->out, "Destination file (the source itself replaces the source)")->required();
+  command->add_option("SOURCE", o->source, "Audio file, project file (.qlp) or cue sheet (.cue)")
+      ->required()
+      ->check(kFileName);
+  command->add_option("-o,--output", o->out, "Destination file (the source itself replaces the source)")
+      ->required()
+      ->check(kFileName);
   addEditOptions(*command, o->edits);
   command->add_option("--selection", o->selection, "Save only the frames from A to B (the frame at B included)")
       ->type_name("A-B");

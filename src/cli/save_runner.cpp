@@ -11,14 +11,31 @@
 
 namespace quillane::cli {
 
-int runSaveRequest(Session& session, CliHost& host, const SaveRequest& request) {
-  const std::string& out = request.out;
+namespace {
+
+bool isSource(const Session& session, const std::string& out) {
   const std::optional<FileIdentity> target = identityOf(out);
   const std::optional<FileIdentity> source = identityOf(session.stream.sourceFile.descriptor());
-  const bool overSource = target && source && *target == *source;
-  if (request.append && !target) return failWith(out + ": the file to append to does not exist");
-  if (request.append && overSource) return failWith(out + ": can't append a file to itself");
-  if (!request.append && target && !request.force) return failWith(existsText(out));
+  return target && source && *target == *source;
+}
+
+}  // namespace
+
+bool checkSaveOutput(const Session& session, const SaveRequest& request, std::string& error) {
+  const std::string& out = request.out;
+  const bool exists = identityOf(out).has_value();
+  if (request.append && !exists) error = out + ": the file to append to does not exist";
+  else if (request.append && isSource(session, out)) error = out + ": can't append a file to itself";
+  else if (!request.append && exists && !request.force) error = existsText(out);
+  else if (!exists && !outputFolderExists(out, error)) return false;
+  return error.empty();
+}
+
+int runSaveRequest(Session& session, CliHost& host, const SaveRequest& request) {
+  const std::string& out = request.out;
+  std::string error;
+  if (!checkSaveOutput(session, request, error)) return failWith(error);
+  const bool overSource = isSource(session, out);
   session.save.replaceExisting = request.force;
 
   // The save commands' own preparation, with the command line answering the dialog:

@@ -15,6 +15,11 @@ struct SaveRequest {
   bool selectionOnly = false;   // save only the selection
 };
 
+// The checks of OUT made before any work: the file to append to is there and is
+// not the source, an existing OUT is replaced only with --force, and its folder is
+// there. false: `error` holds the one line to print.
+bool checkSaveOutput(const Session& session, const SaveRequest& request, std::string& error);
+
 // Runs the program's save (its preparation with the command line answering the
 // dialog, then the save job with a progress bar) and prints the job's report.
 // Returns the command's exit status; the reasons for a failure went to stderr.

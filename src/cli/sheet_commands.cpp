@@ -1,4 +1,6 @@
+#include <cmath>
 #include <iostream>
+#include <optional>
 
 #include "cli/cli_host.h"
 #include "cli/commands.h"
@@ -9,6 +11,7 @@
 #include "edit/cue_sheet.h"
 #include "edit/project_file.h"
 #include "settings/ui_text_ids.h"
+#include "view/typed_positions.h"
 
 namespace quillane::cli {
 namespace {
@@ -21,14 +24,22 @@ struct SheetOptions {
   bool force = false;
 };
 
+// The Auto Cue interval, M:SS in whole seconds (as the dialog keeps it, at most
+// 65535 s). Unlike the dialog's field, text that is not such a time is refused.
+std::optional<uint16_t> autoCueSeconds(const std::string& text) {
+  const std::optional<double> seconds = parseTypedTime(text);
+  if (!seconds || *seconds != std::floor(*seconds) || *seconds < 1.0 || *seconds > 65535.0) return std::nullopt;
+  return static_cast<uint16_t>(*seconds);
+}
+
 int runSheet(const SheetOptions& o, const CLI::App& command, bool cueSheet) {
   Session session;
   CliHost host;
   std::string error;
   if (!openSource(session, host, o.source, error)) return failWith(error);
   if (!o.autoCue.empty()) {
-    const std::optional<uint16_t> seconds = parseAutoCueInterval(o.autoCue);
-    if (!seconds) return failWith("--auto-cue \"" + o.autoCue + "\": expected M:SS");
+    const std::optional<uint16_t> seconds = autoCueSeconds(o.autoCue);
+    if (!seconds) return failWith("--auto-cue \"" + o.autoCue + "\": expected M:SS, from 0:01 to 1092:15");
     placeAutoCues(session, *seconds);
   }
   if (!applyEdits(session, orderedEdits(command, o.edits), error)) return failWith(error);
@@ -42,8 +53,10 @@ int runSheet(const SheetOptions& o, const CLI::App& command, bool cueSheet) {
 void registerSheet(CLI::App& app, CommandResult& result, const char* name, const char* help, bool cueSheet) {
   auto o = std::make_shared<SheetOptions>();
   CLI::App* command = app.add_subcommand(name, help);
-  command->add_option("SOURCE", o->source, "Audio file, project file (.qlp) or cue sheet (.cue)")->required();
-  command->add_option("-o,--output", o->out, "The file to write")->required();
+  command->add_option("SOURCE", o->source, "Audio file, project file (.qlp) or cue sheet (.cue)")
+      ->required()
+      ->check(kFileName);
+  command->add_option("-o,--output", o->out, "The file to write")->required()->check(kFileName);
   addEditOptions(*command, o->edits);
   command->add_flag("--force", o->force, "Overwrite an existing file");
   command->add_option("--auto-cue", o->autoCue, "Set a cue every M:SS as Auto Cue does, before the edits are added")->type_name("M:SS");

@@ -1,5 +1,6 @@
 #include <filesystem>
 #include <iostream>
+#include <set>
 
 #include "cli/cli_host.h"
 #include "cli/commands.h"
@@ -11,6 +12,9 @@
 
 namespace quillane::cli {
 namespace {
+
+// The highest number the first piece may take.
+constexpr int64_t kLastFirstNumber = 99999;
 
 struct SplitOptions {
   std::string source;
@@ -39,17 +43,21 @@ int runSplit(const SplitOptions& o, const CLI::App& command) {
   std::string error;
   if (!openEditedSource(session, host, o.source, command, o.edits, error)) return failWith(error);
   if (session.edits.count == 0) return failWith(o.source + ": no cuts or cues to split at (give --cut or --cue)");
-  std::error_code ec;
-  std::filesystem::create_directories(o.dir, ec);
-  if (!std::filesystem::is_directory(o.dir, ec))
-    return failWith(o.dir + ": not a folder that can be written to" + (ec ? " (" + ec.message() + ")" : ""));
   // The folder as a full path ending in a separator: the split takes it as it is.
+  std::error_code ec;
   std::string folder = std::filesystem::absolute(o.dir, ec).lexically_normal().string();
   if (folder.empty() || folder.back() != '/') folder += '/';
-
   session.settings.split_name = o.pattern;
   session.settings.split_id3v11 = o.id3v11 ? 1 : 0;
   const std::vector<std::string> paths = piecePaths(session, folder, o.first);
+  std::set<std::string> names;
+  for (const std::string& path : paths) {
+    if (!names.insert(path).second) return failWith(path + ": two pieces would get this name (give --pattern a %N)");
+  }
+
+  std::filesystem::create_directories(o.dir, ec);
+  if (!std::filesystem::is_directory(o.dir, ec))
+    return failWith(o.dir + ": not a folder that can be written to" + (ec ? " (" + ec.message() + ")" : ""));
   for (const std::string& path : paths) {
     if (!checkOutput(session, path, o.force, error)) return failWith(error);
   }
@@ -73,13 +81,17 @@ int runSplit(const SplitOptions& o, const CLI::App& command) {
 void registerSplitCommand(CLI::App& app, CommandResult& result) {
   auto o = std::make_shared<SplitOptions>();
   CLI::App* command = app.add_subcommand("split", "Save the pieces between cuts and cues as separate files");
-  command->add_option("SOURCE", o->source, "Audio file, project file (.qlp) or cue sheet (.cue)")->required();
-  command->add_option("--dir", o->dir, "Folder for the pieces (made when missing)")->required();
+  command->add_option("SOURCE", o->source, "Audio file, project file (.qlp) or cue sheet (.cue)")
+      ->required()
+      ->check(kFileName);
+  command->add_option("--dir", o->dir, "Folder for the pieces (made when missing)")->required()->check(kFileName);
   addEditOptions(*command, o->edits);
   command->add_option("--pattern", o->pattern,
                       "File names: %N track number, %T title, %A artist, %C sheet title, %D sheet artist")
       ->capture_default_str();
-  command->add_option("--first", o->first, "Number of the first piece (%N)")->capture_default_str();
+  command->add_option("--first", o->first, "Number of the first piece (%N)")
+      ->capture_default_str()
+      ->check(CLI::Range(int64_t{0}, kLastFirstNumber));
   command->add_flag("--id3v11", o->id3v11, "Give every piece an ID3v1.1 tag");
   command->add_flag("--force", o->force, "Overwrite pieces that exist already");
   command->callback([o, command, &result] { result.exitCode = runSplit(*o, *command); });
