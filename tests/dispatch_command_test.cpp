@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 
 #include "edit/edit_model.h"
 #include "shell/command_ids.h"
+#include "shell/window_input.h"
 #include "support/scripted_shell_host.h"
 #include "support/test_files.h"
 
@@ -98,6 +101,89 @@ TEST(DispatchGuards, CloseFollowsTheAnswer) {
   EXPECT_FALSE(w.session.stream.isOpen());
   EXPECT_EQ(w.host.rangeMenuRebuilds, 1);
   EXPECT_EQ(w.host.refreshes, std::vector<int>{0});
+}
+
+// An Open that does not go ahead leaves the file, its changes and the modified
+// mark exactly as they were, whatever was answered to the question before: so the
+// next command that drops the file still asks.
+TEST(DispatchGuards, AnOpenThatDoesNotGoAheadKeepsTheChanges) {
+  EditedCopy w;
+  const std::string source = w.session.stream.sourcePath;
+  const fs::path dir = w.copy.dir.path();
+  test::writeText(dir / "notes.mp3", std::string(20000, 'x'));
+  fs::create_directory(dir / "folder.mp3");
+  fs::create_directory(dir / "folder.qlp");
+
+  struct Case {
+    const char* what;
+    std::optional<std::string> chosen;  // nullopt: the open dialog is cancelled
+    std::string reason;                 // what the failure box ends with; empty: no box
+  };
+  const Case cases[] = {
+      {"cancelled dialog", std::nullopt, ""},
+      {"not MPEG", (dir / "notes.mp3").string(), (dir / "notes.mp3").string() + ": is not an MPEG audio file"},
+      {"a folder", (dir / "folder.mp3").string(), (dir / "folder.mp3").string() + ": Is a directory"},
+      {"missing", (dir / "gone.mp3").string(), (dir / "gone.mp3").string() + ": No such file or directory"},
+      {"project folder", (dir / "folder.qlp").string(), (dir / "folder.qlp").string() + ": Is a directory"},
+      {"unknown type", (dir / "x.wav").string(), "Unsupported file extension"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const size_t before = w.host.messages().size();
+    w.host.scripted.messageAnswers.push_back(MessageAnswer::No);
+    w.host.scripted.openAnswers.push_back(c.chosen);
+    w.run(cmd::kOpen);
+    EXPECT_TRUE(w.session.stream.isOpen());
+    EXPECT_EQ(w.session.stream.sourcePath, source);
+    EXPECT_TRUE(w.session.edits.modified);
+    EXPECT_EQ(w.session.edits.count, 1);
+    if (c.reason.empty()) {
+      EXPECT_EQ(w.host.messages().size(), before + 1);  // the question only
+    } else {
+      ASSERT_EQ(w.host.messages().size(), before + 2);
+      EXPECT_EQ(w.lastMessage().caption, "File open failed");
+      const std::string& text = w.lastMessage().text;
+      EXPECT_EQ(text.substr(text.size() - std::min(text.size(), c.reason.size())), c.reason) << text;
+    }
+  }
+
+  // A dropped file that can't be opened is refused the same way.
+  w.host.scripted.messageAnswers.push_back(MessageAnswer::No);
+  dropFiles(w.session, w.host, {(dir / "notes.mp3").string()});
+  EXPECT_TRUE(w.session.stream.isOpen());
+  EXPECT_TRUE(w.session.edits.modified);
+  EXPECT_EQ(w.lastMessage().caption, "File open failed");
+
+  // Still modified: closing asks, and Cancel keeps the file.
+  const size_t before = w.host.messages().size();
+  w.run(cmd::kClose);
+  EXPECT_EQ(w.host.messages().size(), before + 1);
+  EXPECT_EQ(w.lastMessage().text, "Changes unsaved. Save modified Project?");
+  EXPECT_TRUE(w.session.stream.isOpen());
+
+  // An Open that goes ahead after "No" forgets the changes.
+  const std::string mono = test::dataPath("mono.mp3").string();
+  w.host.scripted.messageAnswers.push_back(MessageAnswer::No);
+  w.host.scripted.openAnswers.push_back(mono);
+  w.run(cmd::kOpen);
+  EXPECT_EQ(w.session.stream.sourcePath, mono);
+  EXPECT_FALSE(w.session.edits.modified);
+  EXPECT_EQ(w.session.edits.count, 0);
+}
+
+// "Yes" whose project save fails stops the Open, as Cancel would: the failure is
+// shown, no open dialog follows, and the file stays with its changes.
+TEST(DispatchGuards, AFailedProjectSaveStopsTheOpen) {
+  EditedCopy w;
+  w.session.projectPath = (w.copy.dir.path() / "missing" / "p.qlp").string();
+  w.host.scripted.messageAnswers.push_back(MessageAnswer::Yes);
+  w.run(cmd::kOpen);
+  ASSERT_EQ(w.host.messages().size(), 2u);
+  EXPECT_EQ(w.lastMessage().text.rfind("Could not create/write to file\n" + w.session.projectPath + ": ", 0), 0u)
+      << w.lastMessage().text;
+  EXPECT_TRUE(w.host.scripted.dialogs.empty());
+  EXPECT_TRUE(w.session.stream.isOpen());
+  EXPECT_TRUE(w.session.edits.modified);
 }
 
 TEST(DispatchCommand, OpenAndRecentFiles) {

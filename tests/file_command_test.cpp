@@ -201,11 +201,15 @@ TEST(SaveCommand, EditCueSheetStartsTheEditorAndReloadsOnYes) {
   EXPECT_FALSE(w.host.pressedButtons.at(cmd::kPlay));
   EXPECT_EQ(w.host.lastRefresh(), 3);
 
-  // Without an editor there is nothing to reload and nothing to ask.
+  // Without an editor there is nothing to reload and nothing to ask; the user is
+  // told that no editor started and where the saved sheet is.
   w.host.editorStarts = false;
   w.run(cmd::kEditCueSheet);
-  EXPECT_EQ(w.host.messages().size(), 2u);
-  EXPECT_EQ(w.host.scripted.beeps, 1);
+  ASSERT_EQ(w.host.messages().size(), 3u);
+  EXPECT_EQ(w.host.messages()[2].text, "No text editor could be started. The cue sheet was saved as:\n" + sheet);
+  EXPECT_EQ(w.host.messages()[2].caption, "Warning");
+  EXPECT_EQ(w.host.messages()[2].buttons, MessageButtons::Ok);
+  EXPECT_TRUE(fs::exists(sheet));
 }
 
 TEST(SaveCommand, SplitNeedsRanges) {

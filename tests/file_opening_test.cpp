@@ -114,8 +114,41 @@ TEST(FileOpeningByExtension, MissingFileFails) {
   EXPECT_FALSE(o.open());
   EXPECT_FALSE(o.session.stream.isOpen());
   ASSERT_EQ(o.host.messages().size(), 1u);
-  EXPECT_EQ(o.host.messages()[0].text, "Audio file:\n   " + (dir / "gone.mp3").string() + "\n\nProject file:\n   ");
+  // The box says why below the two paths.
+  EXPECT_EQ(o.host.messages()[0].text, "Audio file:\n   " + (dir / "gone.mp3").string() + "\n\nProject file:\n   " +
+                                           "\n\n" + (dir / "gone.mp3").string() + ": No such file or directory");
   EXPECT_EQ(o.session.settings.file_recent[0], "");
+}
+
+// The failure box ends with the file that failed and why: the project file when
+// it can't be read, else the audio file it names.
+TEST(FileOpeningByExtension, TheFailureSaysWhichFileAndWhy) {
+  TempDir dir;
+  test::writeText(dir / "text.mp3", std::string(5000, 't'));
+  test::writeText(dir / "p.qlp", "filename=text.mp3\r\n");
+  fs::create_directory(dir / "folder.cue");
+  struct Case {
+    fs::path open;
+    std::string ending;
+  };
+  const Case cases[] = {
+      {dataPath("layer1.mp1"), "Unsupported file extension"},
+      {dir / "text.mp3", (dir / "text.mp3").string() + ": is not an MPEG audio file"},
+      {dir / "p.qlp", (dir / "text.mp3").string() + ": is not an MPEG audio file"},
+      {dir / "folder.cue", (dir / "folder.cue").string() + ": Is a directory"},
+      {dir / "none.qlp", (dir / "none.qlp").string() + ": No such file or directory"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.open.string());
+    Opening o(c.open);
+    EXPECT_FALSE(o.open());
+    ASSERT_FALSE(o.host.messages().empty());
+    const std::string& text = o.host.messages().back().text;
+    EXPECT_EQ(o.host.messages().back().caption, "File open failed");
+    const std::string ending = "\n\n" + c.ending;
+    ASSERT_GE(text.size(), ending.size()) << text;
+    EXPECT_EQ(text.substr(text.size() - ending.size()), ending) << text;
+  }
 }
 
 TEST(FileOpeningShow, SuccessRebuildsMenusAndRefreshes) {

@@ -124,13 +124,43 @@ TEST(SaveProject, TheExtensionChoosesTheFormat) {
   ASSERT_TRUE(saveProjectOrCueSheet(f.session, f.host, false, false));
   EXPECT_TRUE(isProjectFile(f.dir / "c.txt"));
 
-  // No extension: nothing is written, nothing is said.
+  // No extension: a project file under the name with ".qlp", never a bare name.
   f.session.projectPath = f.path("noext");
-  EXPECT_FALSE(saveProjectOrCueSheet(f.session, f.host, false, false));
+  ASSERT_TRUE(saveProjectOrCueSheet(f.session, f.host, false, false));
   EXPECT_FALSE(fs::exists(f.dir / "noext"));
+  EXPECT_TRUE(isProjectFile(f.dir / "noext.qlp"));
+  EXPECT_EQ(f.session.projectPath, f.path("noext.qlp"));
+  fs::create_directory(f.dir / "dotted.dir");
   f.session.projectPath = f.path("dotted.dir/noext");
-  EXPECT_FALSE(saveProjectOrCueSheet(f.session, f.host, false, false));
+  ASSERT_TRUE(saveProjectOrCueSheet(f.session, f.host, false, false));
+  EXPECT_TRUE(isProjectFile(f.dir / "dotted.dir/noext.qlp"));
   EXPECT_TRUE(f.host.messages.empty());
+}
+
+// The name proposed for a new project has no extension; a dialog that hands it
+// back as it is (or a name typed without one) saves a project file, and the next
+// Ctrl+S saves to it without asking.
+TEST(SaveProject, ANameWithoutExtensionIsSavedWithOne) {
+  Fixture f;
+  ASSERT_TRUE(saveProjectOrCueSheet(f.session, f.host, false, false));
+  ASSERT_EQ(f.host.requests.size(), 1u);
+  EXPECT_TRUE(f.host.requests[0].extensionFromType);
+  EXPECT_EQ(f.session.projectPath, f.path("song.qlp"));
+  EXPECT_TRUE(isProjectFile(f.dir / "song.qlp"));
+  EXPECT_FALSE(f.session.edits.modified);
+
+  f.session.edits.modified = true;
+  ASSERT_TRUE(saveProjectOrCueSheet(f.session, f.host, false, false));
+  EXPECT_EQ(f.host.requests.size(), 1u);
+  EXPECT_FALSE(f.session.edits.modified);
+
+  // The sheet command's name becomes a cue sheet.
+  Fixture g;
+  g.host.chosen = g.path("typed");
+  ASSERT_TRUE(saveProjectOrCueSheet(g.session, g.host, false, true));
+  EXPECT_EQ(g.session.projectPath, g.path("typed.cue"));
+  EXPECT_TRUE(isCueSheet(g.dir / "typed.cue"));
+  EXPECT_TRUE(g.host.messages.empty());
 }
 
 TEST(SaveProject, ForceCueWritesACueSheetBesideTheProject) {

@@ -75,6 +75,13 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
   // Opening a file adds it to the recent list inside the core; the entries are
   // brought up to date whenever the menu opens.
   connect(menu_.file, &QMenu::aboutToShow, this, [this] { rebuildRecentMenu(); });
+  // A menu closed with Escape leaves the menu bar waiting for keys; the keys go
+  // back to the window (the graph's navigation keys) instead.
+  for (QMenu* menu : {menu_.file, menu_.edit, menu_.special, menu_.list, menu_.settings, menu_.help}) {
+    connect(menu, &QMenu::aboutToHide, this, [this] {
+      QTimer::singleShot(0, this, [this] { leaveMenuBar(); });
+    });
+  }
   buildStatusBar();
   buildCentralArea();
   marginButtonEnabled_ = session_.settings.margin != 0;
@@ -129,6 +136,23 @@ void MainWindow::buildCentralArea() {
   panel_->adjustSize();
   connect(panel_, &ControlPanel::commandClicked, this, [this](int id) { runCommand(id); });
 
+  // Tab walks the window's parts in the order they are seen: the graph, the two
+  // fields, the buttons. A click on a button keeps the focus where it was, so
+  // the keys stay with what the user was working on.
+  graph_->setFocusPolicy(Qt::StrongFocus);
+  panel_->positionField()->setFocusPolicy(Qt::StrongFocus);
+  panel_->selectionField()->setFocusPolicy(Qt::StrongFocus);
+  QWidget* previous = graph_;
+  for (QWidget* next : std::initializer_list<QWidget*>{panel_->positionField(), panel_->selectionField()}) {
+    setTabOrder(previous, next);
+    previous = next;
+  }
+  for (QPushButton* button : panel_->findChildren<QPushButton*>()) {
+    button->setFocusPolicy(Qt::TabFocus);
+    setTabOrder(previous, button);
+    previous = button;
+  }
+
   // Room for the panel and a graph of some height.
   area_->setMinimumSize(panel_->minimumSizeHint().width(), panel_->sizeHint().height() + kGraphToPanel + 40);
 }
@@ -137,16 +161,11 @@ void MainWindow::start(const std::string& commandLineFile) {
   placeAtStoredRectangle();
   setAcceptDrops(true);
   show();
-  // The stored size is the outer rectangle, given to the inner one before the
-  // frame was known; once shown, the frame is taken off again.
-  const QSize frameExtra = frameGeometry().size() - geometry().size();
-  if (!frameExtra.isNull()) resize((size() - frameExtra).expandedTo(QSize(1, 1)));
   // Shown, the window has the size it really takes (never less than its contents
   // need, which may be more than was stored): it is moved until all of it is on
-  // the screen.
-  const QRect shown = frameGeometry();
-  const QRect onScreen = placeOnScreens(shown.x(), shown.y(), shown.width(), shown.height(), availableScreenAreas());
-  if (onScreen.topLeft() != shown.topLeft()) move(onScreen.topLeft());
+  // the screen. A window manager's frame may come later; frameMayHaveArrived
+  // looks again then.
+  keepFrameOnScreen();
   graph_->setFocus(Qt::OtherFocusReason);
   // The About box on the first start of a new version and the first-start
   // language question come with their dialogs (401 and 300), which this build
@@ -158,12 +177,38 @@ void MainWindow::start(const std::string& commandLineFile) {
 }
 
 void MainWindow::placeAtStoredRectangle() {
-  // Whatever the settings file held, the window starts wholly on a screen that is
-  // there now, no larger than that screen.
+  // The stored rectangle is the frame's position and the inside's size, as the
+  // window had them: the same window again, whatever frame the desktop draws.
+  // Whatever the settings file held, the window starts on a screen that is there
+  // now, no larger than that screen; on the first start it takes two thirds of
+  // the screen, in the middle.
   const Settings& s = session_.settings;
-  const QRect outer = placeOnScreens(s.window_x, s.window_y, s.window_w, s.window_h, availableScreenAreas());
-  move(outer.topLeft());
-  resize(outer.size());
+  const QList<QRect> screens = availableScreenAreas();
+  const Settings defaults;
+  const bool firstStart = s.window_x == defaults.window_x && s.window_y == defaults.window_y &&
+                          s.window_w == defaults.window_w && s.window_h == defaults.window_h;
+  const QRect stored = firstStart && !screens.isEmpty() ? firstStartRectangle(screens.front(), minimumSizeHint())
+                                                        : QRect(s.window_x, s.window_y, s.window_w, s.window_h);
+  const QRect placed = placeOnScreens(stored.x(), stored.y(), stored.width(), stored.height(), screens);
+  move(placed.topLeft());
+  resize(placed.size());
+}
+
+void MainWindow::keepFrameOnScreen() {
+  const QRect frame = frameGeometry();
+  const QSize frameExtra = frame.size() - size();
+  if (!frameExtra.isNull()) frameChecked_ = true;
+  const QRect onScreen = placeOnScreens(frame.x(), frame.y(), frame.width(), frame.height(), availableScreenAreas());
+  if (onScreen == frame) return;
+  if (onScreen.size() != frame.size()) resize((onScreen.size() - frameExtra).expandedTo(QSize(1, 1)));
+  move(onScreen.topLeft());
+}
+
+void MainWindow::frameMayHaveArrived() {
+  // A window manager frames the window after it was shown: the first time the
+  // frame shows in the geometry, the window is fitted with it once more.
+  if (frameChecked_ || !isVisible() || frameGeometry().size() == size()) return;
+  keepFrameOnScreen();
 }
 
 void MainWindow::layoutMainWindow() {
@@ -344,6 +389,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::Resize:
       if (watched == area_) layoutMainWindow();
+      if (watched == this) frameMayHaveArrived();
+      break;
+    case QEvent::Move:
+      if (watched == this) frameMayHaveArrived();
       break;
     case QEvent::FocusIn:
       if (panel_ && watched == panel_->selectionField())
@@ -375,15 +424,35 @@ bool MainWindow::handleKeyPress(QKeyEvent* event) {
     } else {
       enterSelectionField(session_, *this, text);
     }
+    // Enter hands the keyboard back to the graph; Tab goes on to the next part.
+    const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+    if (tab) return false;
     focusControl(0);
     return true;
   }
-  if (const int command = acceleratorCommand(event->key(), event->modifiers())) {
+  // A button reached with Tab is pressed with Space or Enter, as in any window.
+  const int key = event->key();
+  if (auto* button = qobject_cast<QPushButton*>(focus);
+      button && button->window() == this &&
+      (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+    if (button->isEnabled()) button->animateClick();
+    return true;
+  }
+  if (const int command = acceleratorCommand(key, event->modifiers())) {
     runCommand(command);
     return true;
   }
-  // No keyboard navigation between the controls of the panel.
-  return event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+  return false;
+}
+
+void MainWindow::leaveMenuBar() {
+  if (QApplication::activePopupWidget()) return;  // another menu is open
+  QMenuBar* bar = menuBar();
+  if (!bar->hasFocus() && !bar->activeAction()) return;
+  // Escape takes the menu bar out of its keyboard mode and gives the focus back.
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QCoreApplication::sendEvent(bar, &escape);
+  if (!focusWidget() || focusWidget() == bar) graph_->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
@@ -421,13 +490,15 @@ void MainWindow::shutdown() {
   stopPlayback(session_);
   closeStream(session_);
   releaseUiText(session_.text);
-  // A minimized or maximized window keeps the rectangle stored before.
+  // A minimized or maximized window keeps the rectangle stored before. The frame's
+  // position and the inside's size are stored: move and resize take them back
+  // as they are, so the window neither grows nor wanders from start to start.
   if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
-    const QRect outer = frameGeometry();
-    session_.settings.window_x = outer.x();
-    session_.settings.window_y = outer.y();
-    session_.settings.window_w = outer.width();
-    session_.settings.window_h = outer.height();
+    const QPoint framePosition = pos();
+    session_.settings.window_x = framePosition.x();
+    session_.settings.window_y = framePosition.y();
+    session_.settings.window_w = width();
+    session_.settings.window_h = height();
   }
   if (!session_.settingsFile.empty()) writeSettings(session_.settings, session_.settingsFile);
 }

@@ -95,6 +95,10 @@ class MainWindow : public QMainWindow, public ShellHost {
   void buildStatusBar();
   void buildCentralArea();
   void placeAtStoredRectangle();
+  // Moves (and if need be shrinks) the window until its frame lies wholly on a
+  // screen; once the window manager's frame is known it is not checked again.
+  void keepFrameOnScreen();
+  void frameMayHaveArrived();
   void repaintGraph();
   void updateCommandAvailability();
   void onPositionBarAction(int action);
@@ -102,6 +106,9 @@ class MainWindow : public QMainWindow, public ShellHost {
   // Keys of the main window: table 900, except in the two text fields, where
   // Enter and Tab take the typed time.
   bool handleKeyPress(QKeyEvent* event);
+  // After a menu closed: a menu bar left in its keyboard mode gives the keys
+  // back to the window.
+  void leaveMenuBar();
 
   Session& session_;
   MainMenu menu_;
@@ -115,6 +122,7 @@ class MainWindow : public QMainWindow, public ShellHost {
   std::map<int, QTimer*> timers_;
   bool marginButtonEnabled_ = false;  // the setting margin, as the last full refresh saw it
   bool shutDown_ = false;
+  bool frameChecked_ = false;  // the window manager's frame was seen and the window fitted with it
 };
 
 }  // namespace quillane

@@ -7,11 +7,18 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QFontMetrics>
+#include <QScreen>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QTimer>
+#include <QTreeView>
 #include <QUrl>
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 
@@ -109,22 +116,79 @@ void setStartPath(QFileDialog& dialog, const std::string& path) {
   dialog.selectFile(start.fileName());
 }
 
-bool runFileDialog(QWidget* parent, const FileDialogRequest& request, std::string& path, bool save) {
-  QFileDialog dialog(parent, QString::fromStdString(request.title));
+// The columns of the dialog's detail view follow their texts ("47.75 KiB",
+// "MP3 audio", the date) and the name column takes the rest. The dialog sets
+// column widths of its own as it shows a folder, so this is done again once
+// the folder is read and once the dialog is on the screen.
+void fitColumnsToEntries(QTreeView* view) {
+  QHeaderView* header = view->header();
+  header->setStretchLastSection(false);
+  header->setSectionResizeMode(QHeaderView::ResizeToContents);
+  header->resizeSections(QHeaderView::ResizeToContents);
+  // A shown dialog too narrow for the whole names grows, within its screen.
+  QWidget* dialog = view->window();
+  const int missing = header->length() - view->viewport()->width();
+  if (missing > 0 && dialog && dialog->isVisible()) {
+    const QScreen* screen = dialog->screen();
+    const int room = screen ? screen->availableGeometry().width() : dialog->width() + missing;
+    dialog->resize(std::min(dialog->width() + missing, room), dialog->height());
+  }
+  header->setSectionResizeMode(0, QHeaderView::Stretch);
+}
+
+void fitFileDialogColumns(QFileDialog& dialog) {
+  dialog.setViewMode(QFileDialog::Detail);
+  // Room for a name, a size, a type and a date side by side.
+  const QFontMetrics metrics(dialog.font());
+  dialog.resize(std::max(dialog.sizeHint().width(), 100 * metrics.averageCharWidth()), dialog.sizeHint().height());
+  auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+  auto* model = dialog.findChild<QFileSystemModel*>();
+  if (!view || !model) return;
+  QObject::connect(model, &QFileSystemModel::directoryLoaded, view, [view] { fitColumnsToEntries(view); });
+  QTimer::singleShot(0, view, [view] { fitColumnsToEntries(view); });
+}
+
+// The extension of a type-list entry's first pattern ("qlp" of "Project (*.qlp
+// *.x)"); empty for "*" and for patterns that are no plain extension.
+QString extensionOfType(const QString& entry) {
+  static const QRegularExpression firstPattern(QStringLiteral("\\(\\s*\\*\\.([^\\s*?\\[\\]()]+)[\\s)]"));
+  const QRegularExpressionMatch match = firstPattern.match(entry);
+  return match.hasMatch() ? match.captured(1) : QString();
+}
+
+}  // namespace
+
+void prepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request, const std::string& path, bool save) {
+  dialog.setWindowTitle(QString::fromStdString(request.title));
   dialog.setObjectName(save ? QStringLiteral("saveFileDialog") : QStringLiteral("openFileDialog"));
   // Qt's own dialog behaves the same on every desktop, and honours each option below.
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save || !request.mustExist ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
-  // No default suffix: a name is taken as typed.
+  // Without extensionFromType a name is taken as typed.
   const QString filters = qtFileFilter(request);
   if (!filters.isEmpty()) {
     const QStringList entries = filters.split(QStringLiteral(";;"));
     dialog.setNameFilters(entries);
     dialog.selectNameFilter(entries.first());
+    if (save && request.extensionFromType) {
+      // Qt adds the default suffix to a name without one, and asks about
+      // overwriting under the name with it.
+      dialog.setDefaultSuffix(extensionOfType(entries.first()));
+      QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                       [&dialog](const QString& entry) { dialog.setDefaultSuffix(extensionOfType(entry)); });
+    }
   }
   setStartPath(dialog, request.initialPath.empty() ? path : request.initialPath);
+  fitFileDialogColumns(dialog);
+}
+
+namespace {
+
+bool runFileDialog(QWidget* parent, const FileDialogRequest& request, std::string& path, bool save) {
+  QFileDialog dialog(parent);
+  prepareFileDialog(dialog, request, path, save);
   if (dialog.exec() != QDialog::Accepted) return false;
   const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty() || chosen.first().isEmpty()) return false;

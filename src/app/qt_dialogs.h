@@ -5,6 +5,7 @@
 
 #include "session/host.h"
 
+class QFileDialog;
 class QWidget;
 
 namespace quillane {
@@ -22,6 +23,11 @@ QString qtFileFilter(const FileDialogRequest& request);
 // Open and save dialogs: title, filters (the first selected), start at
 // request.initialPath or `path`; on acceptance `path` holds the chosen file.
 // The save dialog asks before overwriting only with overwritePrompt.
+// Sets up an open (save off) or save dialog as the two above show it: Qt's own
+// dialog in its detail view, wide enough for its columns, which fit the entries
+// of the folder once it is read. With request.extensionFromType a name without
+// an extension gets that of the chosen type.
+void prepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request, const std::string& path, bool save);
 bool showOpenFileDialog(QWidget* parent, const FileDialogRequest& request, std::string& path);
 bool showSaveFileDialog(QWidget* parent, const FileDialogRequest& request, std::string& path);
 

@@ -29,6 +29,13 @@ Span fitted(Span stored, Span room) {
 
 }  // namespace
 
+QRect firstStartRectangle(const QRect& screen, const QSize& least) {
+  const int width = std::max(screen.width() * 2 / 3, least.width());
+  const int height = std::max(screen.height() * 2 / 3, least.height());
+  return QRect(screen.x() + (screen.width() - width) / 2, screen.y() + (screen.height() - height) / 2, width,
+               height);
+}
+
 QList<QRect> availableScreenAreas() {
   QList<QRect> areas;
   QScreen* primary = QGuiApplication::primaryScreen();

@@ -15,6 +15,10 @@ namespace quillane {
 // size is only kept within 1..kLargestWindowSide.
 QRect placeOnScreens(int32_t x, int32_t y, int32_t width, int32_t height, const QList<QRect>& screens);
 
+// Where the window opens when no rectangle was ever stored: two thirds of the
+// screen's available area (at least `least`), in its middle.
+QRect firstStartRectangle(const QRect& screen, const QSize& least);
+
 // The available areas of the screens there are now, the primary one first.
 QList<QRect> availableScreenAreas();
 

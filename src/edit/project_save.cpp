@@ -31,6 +31,7 @@ bool saveProjectOrCueSheet(Session& session, Host& host, bool askName, bool forc
     request.filters.push_back({"Cue Sheet (*.cue)", "*.cue"});
     request.initialPath = path;
     request.overwritePrompt = true;
+    request.extensionFromType = true;
     std::string chosen = path;
     if (!host.saveFileDialog(request, chosen)) {
       if (derived) path.clear();
@@ -39,8 +40,11 @@ bool saveProjectOrCueSheet(Session& session, Host& host, bool askName, bool forc
     path = chosen;
   }
 
+  if (path.empty()) return false;
+  // A name the dialog left without an extension is a project file (a cue sheet
+  // for the sheet command): it is never written under a bare name.
+  if (extensionStart(path) == std::string::npos) path += forceCue ? ".cue" : ".qlp";
   const std::size_t dot = extensionStart(path);
-  if (path.empty() || dot == std::string::npos) return false;
   if (forceCue && path.compare(dot, std::string::npos, ".cue") != 0) {
     path.resize(dot);
     path += ".cue";

@@ -20,6 +20,10 @@ struct FileDialogRequest {
   std::vector<FileFilter> filters;
   std::string initialPath;     // file or folder to start in
   bool overwritePrompt = false;
+  // Save dialogs: a name typed without an extension gets the one of the chosen
+  // type ("name" with "Cue Sheet (*.cue)" chosen becomes "name.cue"), before the
+  // overwrite question sees it.
+  bool extensionFromType = false;
   bool mustExist = false;      // open dialogs: the file must exist
 };
 

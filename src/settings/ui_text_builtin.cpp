@@ -138,6 +138,7 @@ void setBuiltInTexts(UiText& table) {
   t[ui::kMsgNoRanges] = "No edit ranges present";
   t[ui::kMsgReloadCueSheet] = "Reload Cue sheet?";
   t[ui::kMsgRestartProgram] = "Restart program?";
+  t[ui::kMsgNoTextEditor] = "No text editor could be started. The cue sheet was saved as:";
   t[ui::kMsgInstallDecoder] =
       "How to install/activate the MPEG decoder \"libmpg123\"\n"
       "\n"

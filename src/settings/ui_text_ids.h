@@ -153,6 +153,7 @@ constexpr int kMsgNoActiveRange = 174;
 constexpr int kMsgNoRanges = 175;
 constexpr int kMsgReloadCueSheet = 176;
 constexpr int kMsgRestartProgram = 177;
+constexpr int kMsgNoTextEditor = 178;
 constexpr int kMsgInstallDecoder = 180;
 constexpr int kMsgCouldNotOpenDevice = 181;
 constexpr int kMsgInstallEncoder = 182;

@@ -76,16 +76,23 @@ bool requireIdle(Session& session, Host& host) {
   return false;
 }
 
-bool confirmUnsaved(Session& session, Host& host) {
-  if (session.settings.warn == 0 || !session.edits.modified) return true;
+UnsavedChoice askAboutUnsaved(Session& session, Host& host) {
+  if (session.settings.warn == 0 || !session.edits.modified) return UnsavedChoice::Proceed;
   const MessageAnswer answer = host.messageBox(uiText(session.text, ui::kMsgSaveModifiedProject), "Quillane",
                                                MessageIcon::Question, MessageButtons::YesNoCancel,
                                                MessageAnswer::Cancel);
   switch (answer) {
-    case MessageAnswer::Yes: return saveProjectOrCueSheet(session, host, false, false);
-    case MessageAnswer::No: session.edits.modified = false; return true;
-    default: return false;
+    case MessageAnswer::Yes:
+      return saveProjectOrCueSheet(session, host, false, false) ? UnsavedChoice::Proceed : UnsavedChoice::Stop;
+    case MessageAnswer::No: return UnsavedChoice::Discard;
+    default: return UnsavedChoice::Stop;
   }
+}
+
+bool confirmUnsaved(Session& session, Host& host) {
+  const UnsavedChoice choice = askAboutUnsaved(session, host);
+  if (choice == UnsavedChoice::Discard) session.edits.modified = false;
+  return choice != UnsavedChoice::Stop;
 }
 
 }  // namespace quillane

@@ -24,10 +24,22 @@ bool commandAvailable(const Session& session, const ShellHost& host, int id);
 // play/rec first" (caption "Not possible", error icon) and false.
 bool requireIdle(Session& session, Host& host);
 
-// True at once when the setting warn is off or nothing is modified; otherwise
+// What the user settled about unsaved changes.
+enum class UnsavedChoice {
+  Proceed,  // nothing unsaved, the warning is off, or the project was saved
+  Discard,  // "No": the changes are to be dropped
+  Stop,     // "Cancel", or the save failed or was cancelled
+};
+
+// Proceed at once when the setting warn is off or nothing is modified; otherwise
 // asks "Changes unsaved. Save modified Project?" (Yes/No/Cancel, Cancel the
-// default): Yes saves the project (false when that fails or is cancelled),
-// No forgets the changes, Cancel refuses.
+// default): Yes saves the project (Stop when that fails or is cancelled). The
+// modified mark is left as it is, so that an action that does not go ahead
+// after "No" (a cancelled file dialog) leaves the model exactly as it was.
+UnsavedChoice askAboutUnsaved(Session& session, Host& host);
+
+// askAboutUnsaved for the actions that go ahead at once: true unless Stop; "No"
+// forgets the changes (clears modified).
 bool confirmUnsaved(Session& session, Host& host);
 
 }  // namespace quillane

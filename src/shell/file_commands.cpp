@@ -68,8 +68,10 @@ void editCueSheet(Session& session, ShellHost& host) {
   showSaved(session, host);
   const std::string sheet = session.projectPath;
   if (!host.startTextEditor(sheet)) {
-    // Nothing will edit the sheet, so there is nothing to reload.
-    host.beep();
+    // Nothing will edit the sheet, so there is nothing to reload; the user is
+    // told where it is, to edit it some other way.
+    host.messageBox(uiText(session.text, ui::kMsgNoTextEditor) + "\n" + sheet, uiText(session.text, ui::kMsgWarning),
+                    MessageIcon::Warning, MessageButtons::Ok, MessageAnswer::Ok);
     return;
   }
   const MessageAnswer answer = host.messageBox(uiText(session.text, ui::kMsgReloadCueSheet), "Quillane",
@@ -85,31 +87,30 @@ void editCueSheet(Session& session, ShellHost& host) {
 
 // The guards of the commands that drop the open file. Saving the project on the
 // way puts it on the recent list, which the menu then shows.
-bool readyToDropFile(Session& session, ShellHost& host) {
-  if (!requireIdle(session, host)) return false;
+UnsavedChoice readyToDropFile(Session& session, ShellHost& host) {
+  if (!requireIdle(session, host)) return UnsavedChoice::Stop;
   const auto recentBefore = session.settings.file_recent;
-  const bool confirmed = confirmUnsaved(session, host);
+  const UnsavedChoice choice = askAboutUnsaved(session, host);
   if (session.settings.file_recent != recentBefore) host.rebuildRecentMenu();
-  return confirmed;
+  return choice;
 }
 
+// A cancelled dialog or a refused file keeps the open file with its changes,
+// the modified mark included.
 void openChosenFile(Session& session, ShellHost& host) {
-  if (!readyToDropFile(session, host)) return;
+  const UnsavedChoice choice = readyToDropFile(session, host);
+  if (choice == UnsavedChoice::Stop) return;
   std::string chosen = session.stream.sourcePath;
   if (!host.openFileDialog(openFileDialogRequest(session), chosen) || chosen.empty()) return;
-  closeStream(session);
-  session.stream.sourcePath = chosen;
-  openAndShow(session, host);
+  openInstead(session, host, chosen, 0, choice == UnsavedChoice::Discard);
 }
 
 void openRecentFile(Session& session, ShellHost& host, int entry) {
   const std::string path = session.settings.file_recent[entry];
   if (path.empty()) return;
-  if (!readyToDropFile(session, host)) return;
-  closeStream(session);
-  resetEditModel(session, 1);
-  session.stream.sourcePath = path;
-  openAndShow(session, host);
+  const UnsavedChoice choice = readyToDropFile(session, host);
+  if (choice == UnsavedChoice::Stop) return;
+  openInstead(session, host, path, 1, choice == UnsavedChoice::Discard);
 }
 
 }  // namespace
@@ -129,12 +130,15 @@ void runOpeningCommand(Session& session, ShellHost& host, int id) {
 
 void runFileCommand(Session& session, ShellHost& host, int id) {
   switch (id) {
-    case cmd::kClose:
-      if (!readyToDropFile(session, host)) return;
+    case cmd::kClose: {
+      const UnsavedChoice choice = readyToDropFile(session, host);
+      if (choice == UnsavedChoice::Stop) return;
+      if (choice == UnsavedChoice::Discard) session.edits.modified = false;
       closeStream(session);
       host.rebuildRangeMenu();
       host.refreshView(0);
       break;
+    }
     case cmd::kSaveAll: saveAudio(session, host, SaveCommand::All); break;
     case cmd::kSaveSelection: saveAudio(session, host, SaveCommand::Selection); break;
     case cmd::kAppendTo: saveAudio(session, host, SaveCommand::Append); break;

@@ -1,6 +1,7 @@
 #include "shell/file_opening.h"
 
 #include <array>
+#include <cstring>
 #include <string_view>
 
 #include "edit/cue_sheet.h"
@@ -92,15 +93,77 @@ bool openByExtension(Session& session, Host& host) {
   return opened;
 }
 
-void showOpenError(const Session& session, Host& host, OpenErrorKind kind) {
+namespace {
+
+// "File open failed" for the two paths, with the reason below them.
+void showOpenFailure(const Session& session, Host& host, const std::string& audioPath,
+                     const std::string& projectPath, const std::string& reason) {
   const UiText& t = session.text;
   // "%s:\n   %s\n\n%s:\n   %s": the audio path and the project path under their names.
   // The audio path may come from a damaged project file: only its start is shown.
-  std::string text = uiText(t, ui::kFileTypeAudio) + ":\n   " + quotedForMessage(session.stream.sourcePath) + "\n\n" +
-                     uiText(t, ui::kFileTypeProject) + ":\n   " + session.projectPath;
-  if (kind == OpenErrorKind::UnsupportedExtension) text += "\n\n" + uiText(t, ui::kMsgUnsupportedExtension);
+  std::string text = uiText(t, ui::kFileTypeAudio) + ":\n   " + quotedForMessage(audioPath) + "\n\n" +
+                     uiText(t, ui::kFileTypeProject) + ":\n   " + projectPath;
+  if (!reason.empty()) text += "\n\n" + reason;
   host.messageBox(text, uiText(t, ui::kMsgFileOpenFailed), MessageIcon::Warning, MessageButtons::Ok,
                   MessageAnswer::Ok);
+}
+
+// Why the open that just failed failed: the project file or cue sheet when it
+// can't be read, else its audio file; empty when both open (a reader that
+// refused a document has said why itself).
+std::string failureReason(const Session& session) {
+  const std::string& project = session.projectPath;
+  if (!project.empty()) {
+    if (const OpenProblem problem = readProblem(project)) return openProblemText(session.text, project, problem);
+  }
+  const std::string& audio = session.stream.sourcePath;
+  if (audio.empty() || (!project.empty() && audio == project)) return {};
+  if (const OpenProblem problem = audioFileProblem(audio)) return openProblemText(session.text, audio, problem);
+  return {};
+}
+
+}  // namespace
+
+void showOpenError(const Session& session, Host& host, OpenErrorKind kind) {
+  const std::string reason = kind == OpenErrorKind::UnsupportedExtension
+                                 ? uiText(session.text, ui::kMsgUnsupportedExtension)
+                                 : failureReason(session);
+  showOpenFailure(session, host, session.stream.sourcePath, session.projectPath, reason);
+}
+
+std::string openProblemText(const UiText& text, const std::string& path, OpenProblem problem) {
+  std::string reason;
+  switch (problem.kind) {
+    case OpenFailure::None: return {};
+    case OpenFailure::System: reason = std::strerror(problem.systemError); break;
+    case OpenFailure::Folder: reason = std::strerror(EISDIR); break;
+    case OpenFailure::NotRegular: reason = "is not a regular file"; break;
+    case OpenFailure::NotMpegAudio: reason = uiText(text, ui::kMsgNotMpegAudio); break;
+  }
+  return quotedForMessage(path) + ": " + reason;
+}
+
+std::string openRefusal(const Session& session, const std::string& path) {
+  switch (kindOf(path)) {
+    case FileKind::Unsupported: return uiText(session.text, ui::kMsgUnsupportedExtension);
+    case FileKind::Audio: return openProblemText(session.text, path, audioFileProblem(path));
+    case FileKind::Project:
+    case FileKind::CueSheet: return openProblemText(session.text, path, readProblem(path));
+  }
+  return {};
+}
+
+bool openInstead(Session& session, ShellHost& host, const std::string& path, int resetLevel, bool discardChanges) {
+  if (const std::string refusal = openRefusal(session, path); !refusal.empty()) {
+    const bool document = kindOf(path) == FileKind::Project || kindOf(path) == FileKind::CueSheet;
+    showOpenFailure(session, host, document ? std::string() : path, document ? path : std::string(), refusal);
+    return false;
+  }
+  if (discardChanges) session.edits.modified = false;
+  closeStream(session);
+  if (resetLevel > 0) resetEditModel(session, resetLevel);
+  session.stream.sourcePath = path;
+  return openAndShow(session, host);
 }
 
 bool openAndShow(Session& session, ShellHost& host) {

@@ -6,6 +6,7 @@
 #include "session/host.h"
 #include "session/session.h"
 #include "shell/shell_host.h"
+#include "stream/open_stream.h"
 
 namespace quillane {
 
@@ -18,9 +19,28 @@ enum class OpenErrorKind { Failed = 0, UnsupportedExtension = 1 };
 // (showOpenError) and returns false when it can't.
 bool openByExtension(Session& session, Host& host);
 
-// "File open failed": the audio path and the project path, and for an
-// unsupported extension "Unsupported file extension".
+// "File open failed": the audio path and the project path, and why: for an
+// unsupported extension "Unsupported file extension", else the file that failed
+// and its problem ("/a/x.mp3: is not an MPEG audio file", "...: Permission
+// denied") when one is found.
 void showOpenError(const Session& session, Host& host, OpenErrorKind kind);
+
+// The problem of a file as a message line: "path: reason".
+std::string openProblemText(const UiText& text, const std::string& path, OpenProblem problem);
+
+// What keeps `path` from being opened, found before the open file is given up:
+// an unsupported extension, a file that can't be read, an audio file without
+// MPEG audio. Empty when it may be tried (a project file or cue sheet is then
+// read whole by the open itself).
+std::string openRefusal(const Session& session, const std::string& path);
+
+// Opens `path` in place of the open file, as "Open", a recent file and a drop
+// do once the unsaved changes are settled: a file refused by openRefusal is
+// reported ("File open failed" with the reason) and the open file stays as it
+// was; otherwise the open file is closed, the model reset at `resetLevel` and
+// the new one opened by openAndShow. `discardChanges` clears the modified mark
+// once the open goes ahead.
+bool openInstead(Session& session, ShellHost& host, const std::string& path, int resetLevel, bool discardChanges);
 
 // The open path of the commands: openByExtension, then on success
 // rebuildRangeMenu and refreshView(3); on failure closeStream and refreshView(0).

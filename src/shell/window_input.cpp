@@ -127,14 +127,11 @@ void dropFiles(Session& session, ShellHost& host, const std::vector<std::string>
   if (!requireIdle(session, host)) return;
   // Saving the project on the way puts it on the recent list, which the menu then shows.
   const auto recentBefore = session.settings.file_recent;
-  const bool confirmed = confirmUnsaved(session, host);
+  const UnsavedChoice choice = askAboutUnsaved(session, host);
   if (session.settings.file_recent != recentBefore) host.rebuildRecentMenu();
-  if (!confirmed) return;
-  closeStream(session);
-  resetEditModel(session, 2);
+  if (choice == UnsavedChoice::Stop) return;
   // The path is taken whole: a shortened one would name another file.
-  session.stream.sourcePath = paths.front();
-  openAndShow(session, host);
+  openInstead(session, host, paths.front(), 2, choice == UnsavedChoice::Discard);
 }
 
 namespace {

@@ -1,5 +1,9 @@
 #include "stream/open_stream.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 
@@ -103,16 +107,29 @@ int scanStream(AudioStream& stream) {
   return 1;
 }
 
-int openStream(Session& session) {
-  AudioStream& stream = session.stream;
+OpenProblem readProblem(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return {OpenFailure::System, errno};
+  if (S_ISDIR(info.st_mode)) return {OpenFailure::Folder};
+  if (!S_ISREG(info.st_mode)) return {OpenFailure::NotRegular};
+  if (::access(path.c_str(), R_OK) != 0) return {OpenFailure::System, errno};
+  return {};
+}
+
+OpenProblem openAudioStream(AudioStream& stream) {
   stream.sourceFile.close();
-  if (stream.sourcePath.empty()) return 0;
-  if (!stream.sourceFile.open(stream.sourcePath, "rb")) return 0;
+  if (stream.sourcePath.empty()) return {OpenFailure::System, ENOENT};
+  if (!stream.sourceFile.open(stream.sourcePath, "rb")) {
+    const int error = errno;
+    const OpenProblem problem = readProblem(stream.sourcePath);
+    return problem ? problem : OpenProblem{OpenFailure::System, error};
+  }
   stream.fileSize = stream.sourceFile.size();
   stream.audioEnd = stream.fileSize;
   if (stream.fileSize <= 0 || !scanStream(stream)) {
-    closeStream(session);
-    return 0;
+    stream.sourceFile.close();
+    stream.audioEnd = 0;
+    return {OpenFailure::NotMpegAudio};
   }
 
   stream.id3v1Tag = {};
@@ -129,10 +146,26 @@ int openStream(Session& session) {
 
   // A file that is nothing but a tag frame and an ID3v1 tag has no audio.
   if (stream.audioStart >= stream.audioEnd) {
-    closeStream(session);
+    stream.sourceFile.close();
+    stream.audioEnd = 0;
+    return {OpenFailure::NotMpegAudio};
+  }
+  return {};
+}
+
+OpenProblem audioFileProblem(const std::string& path) {
+  AudioStream probe;
+  probe.sourcePath = path;
+  return openAudioStream(probe);
+}
+
+int openStream(Session& session) {
+  AudioStream& stream = session.stream;
+  if (stream.sourcePath.empty()) {
+    stream.sourceFile.close();
     return 0;
   }
-
+  if (openAudioStream(stream)) return 0;
   addRecent(session.settings, stream.sourcePath);
   session.save.savePath.clear();
   return 1;

@@ -79,7 +79,7 @@ TEST(MainWindow, ControlPanelCarriesTheNumberedControls) {
   ASSERT_NE(cut, nullptr);
   EXPECT_EQ(cut->text(), "&Cut");
   EXPECT_EQ(cut->property("controlId").toInt(), cmd::kCut);
-  EXPECT_EQ(cut->focusPolicy(), Qt::NoFocus);
+  EXPECT_EQ(cut->focusPolicy(), Qt::TabFocus);  // reached with Tab, never by a click
   EXPECT_TRUE(cut->toolTip().contains("Cut selection   [Del]"));
   EXPECT_TRUE(panel->button(cmd::kPlay)->isCheckable());
   EXPECT_FALSE(panel->button(cmd::kRewind)->isCheckable());
@@ -126,8 +126,8 @@ TEST(MainWindow, KeysRunCommandsButAreTextInTheFields) {
   EXPECT_EQ(field->text(), "1Pi");
   EXPECT_EQ(w.session.settings.zoomlevel, 8);
   EXPECT_EQ(w.session.edits.selection.beg, begBefore);
-  // Tab takes the typed text and hands the keyboard back to the window.
-  QTest::keyClick(field, Qt::Key_Tab);
+  // Enter takes the typed text and hands the keyboard back to the window.
+  QTest::keyClick(field, Qt::Key_Return);
   EXPECT_EQ(w.window->focusWidget(), w.window->graphView());
   QTest::keyClick(w.window->graphView(), Qt::Key_O);
   EXPECT_EQ(w.session.settings.zoomlevel, 4);
@@ -139,8 +139,11 @@ TEST(MainWindow, ClosingStoresTheWindowRectangleAndWritesTheSettings) {
   w.window->resize(700, 480);
   w.window->close();
   EXPECT_FALSE(w.window->isVisible());
+  // The frame's position and the inside's size.
   EXPECT_EQ(w.session.settings.window_x, w.window->frameGeometry().x());
-  EXPECT_EQ(w.session.settings.window_w, w.window->frameGeometry().width());
+  EXPECT_EQ(w.session.settings.window_y, w.window->frameGeometry().y());
+  EXPECT_EQ(w.session.settings.window_w, 700);
+  EXPECT_EQ(w.session.settings.window_h, 480);
   Settings read;
   ASSERT_TRUE(readSettings(read, w.session.settingsFile));
   EXPECT_EQ(read.window_w, w.session.settings.window_w);

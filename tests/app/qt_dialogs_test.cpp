@@ -4,11 +4,22 @@
 #include <sys/resource.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QStyle>
+#include <QTreeView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 #include <functional>
+
+#include "support/test_files.h"
 
 namespace quillane {
 namespace {
@@ -41,6 +52,83 @@ TEST(QtDialogs, FiltersAreWrittenAsQtReadsThem) {
   EXPECT_EQ(qtFileFilter({"t", {{"Cue Sheet", "*.cue"}, {"", "*.qlp"}}, "", false, false}).toStdString(),
             "Cue Sheet (*.cue);;*.qlp");
   EXPECT_EQ(qtFileFilter({}), "");
+}
+
+// A save dialog whose request asks for it adds the extension of the chosen type
+// to a name typed without one, so the overwrite question and the caller see the
+// whole name.
+TEST(QtDialogs, ANameWithoutExtensionGetsThatOfTheChosenType) {
+  test::TempDir dir;
+  FileDialogRequest request;
+  request.title = "Save Project file or Cue sheet";
+  request.filters = {{"Quillane Project (*.qlp)", "*.qlp"}, {"Cue Sheet (*.cue)", "*.cue"}};
+  request.extensionFromType = true;
+  request.initialPath = (dir / "song").string();
+  for (int type : {0, 1}) {
+    SCOPED_TRACE(type);
+    QFileDialog dialog;
+    prepareFileDialog(dialog, request, {}, true);
+    EXPECT_EQ(dialog.defaultSuffix(), "qlp");
+    dialog.show();
+    auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    ASSERT_NE(types, nullptr);
+    if (type == 1) {
+      types->setFocus();
+      QTest::keyClick(types, Qt::Key_Down);  // the user picks the second type
+      EXPECT_EQ(dialog.defaultSuffix(), "cue");
+    }
+    QMetaObject::invokeMethod(&dialog, "accept");  // as the Save button does
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    ASSERT_EQ(dialog.selectedFiles().size(), 1);
+    EXPECT_EQ(dialog.selectedFiles().first().toStdString(), (dir / (type ? "song.cue" : "song.qlp")).string());
+  }
+
+  // Without the request's flag a name stays as typed.
+  request.extensionFromType = false;
+  QFileDialog plain;
+  prepareFileDialog(plain, request, {}, true);
+  EXPECT_EQ(plain.defaultSuffix(), "");
+}
+
+// The columns of the file list are as wide as what they show: whole names,
+// sizes and types, not "47....KiB".
+TEST(QtDialogs, FileListColumnsShowTheirWholeTexts) {
+  test::TempDir dir;
+  std::filesystem::copy_file(test::dataPath("cbr128_info.mp3"), dir / "a rather long file name of a song.mp3");
+  // A size of four figures before the point ("1023.44 KiB") is among the widest shown.
+  std::filesystem::copy_file(test::dataPath("mono.mp3"), dir / "mono.mp3");
+  std::filesystem::resize_file(dir / "mono.mp3", 1048000);
+  FileDialogRequest request;
+  request.title = "Open file";
+  request.filters = {{"All files (*.*)", "*.*"}};
+  request.initialPath = dir.path().string() + "/";
+  QFileDialog dialog;
+  prepareFileDialog(dialog, request, {}, false);
+  auto* model = dialog.findChild<QFileSystemModel*>();
+  auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+  ASSERT_NE(model, nullptr);
+  ASSERT_NE(view, nullptr);
+  QSignalSpy loaded(model, &QFileSystemModel::directoryLoaded);
+  dialog.show();
+  ASSERT_TRUE(loaded.count() > 0 || loaded.wait(5000));
+  QTest::qWait(50);
+  const QModelIndex folder = view->rootIndex();
+  ASSERT_EQ(view->model()->rowCount(folder), 2);
+  // What each cell needs to be drawn whole: its text, the margins the style
+  // keeps on both sides and, in the first column, the icon and its spacing.
+  QStyle* style = view->style();
+  const int margins = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1);
+  const int icon = style->pixelMetric(QStyle::PM_SmallIconSize, nullptr, view) + margins;
+  for (int row = 0; row < 2; ++row) {
+    for (int column = 0; column < 3; ++column) {
+      const QString text = view->model()->index(row, column, folder).data().toString();
+      SCOPED_TRACE(text.toStdString());
+      EXPECT_FALSE(text.isEmpty());
+      const int needed = view->fontMetrics().horizontalAdvance(text) + margins + (column == 0 ? icon : 0);
+      EXPECT_GE(view->header()->sectionSize(column), needed);
+    }
+  }
+  dialog.reject();
 }
 
 TEST(QtDialogs, MessageBoxShowsCaptionIconAndDefault) {

@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <climits>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -79,7 +81,50 @@ TEST(WindowGeometry, ARectangleOnTheScreenStaysAsItWas) {
   session.settings.window_h = 480;
   test::TestMainWindow window(session);
   window.start({});
-  EXPECT_EQ(window.frameGeometry(), QRect(30, 20, 700, 480));
+  EXPECT_EQ(window.frameGeometry().topLeft(), QPoint(30, 20));
+  EXPECT_EQ(window.size(), QSize(700, 480));
+  window.close();
+}
+
+// Closed and started again, three times over, the window comes back where and as
+// large as it was: the stored size is the inside's, which is what resize sets.
+TEST(WindowGeometry, RestartsKeepTheRectangle) {
+  test::TempDir dir;
+  const std::filesystem::path file = dir / "quillane.ini";
+  test::writeText(file, "[Quillane]\r\nwindow_x=50\r\nwindow_y=60\r\nwindow_w=760\r\nwindow_h=470\r\n");
+  QRect first;
+  for (int start = 0; start < 4; ++start) {
+    SCOPED_TRACE(start);
+    Session session;
+    session.settingsFile = file;
+    resetSettings(session.settings, file);
+    test::TestMainWindow window(session);
+    window.start({});
+    QCoreApplication::processEvents();
+    const QRect frame = window.frameGeometry();
+    if (start == 0) first = frame;
+    EXPECT_EQ(frame, first);
+    EXPECT_EQ(window.size(), QSize(760, 470));
+    window.close();
+  }
+}
+
+// Without a stored rectangle the window opens on two thirds of the screen, in
+// its middle.
+TEST(WindowGeometry, FirstStartTakesTwoThirdsOfTheScreen) {
+  test::TempDir dir;
+  Session session;
+  session.settingsFile = dir / "quillane.ini";
+  resetSettings(session.settings, session.settingsFile);
+  test::TestMainWindow window(session);
+  window.start({});
+  QCoreApplication::processEvents();
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  const QSize wanted = (QSize(screen.width() * 2 / 3, screen.height() * 2 / 3)).expandedTo(window.minimumSizeHint());
+  EXPECT_EQ(window.size(), wanted);
+  const QPoint middle = window.frameGeometry().center();
+  EXPECT_LE(std::abs(middle.x() - screen.center().x()), 8) << middle.x();
+  EXPECT_LE(std::abs(middle.y() - screen.center().y()), 16) << middle.y();
   window.close();
 }
 
