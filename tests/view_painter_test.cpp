@@ -20,16 +20,17 @@ using test::TextCall;
 constexpr int kWidth = 400;
 constexpr int kHeight = 200;  // graphBottom 180, levelBottom 179, meter bars 26 wide from x 338
 
-// One painted view of a test file, 400 x 200 pixels.
+// One painted view of a test file, 400 x 200 pixels unless told.
 struct View {
   Session session;
   GraphGeometry geometry;
   LevelGraph graph;
-  RecordingCanvas canvas{kWidth, kHeight};
+  RecordingCanvas canvas;
 
-  explicit View(const std::string& name = "", int zoom = 4) {
+  explicit View(const std::string& name = "", int zoom = 4, int width = kWidth, int height = kHeight)
+      : canvas(width, height) {
     session.settings.zoomlevel = static_cast<uint8_t>(zoom);
-    geometry = computeGraphGeometry(kWidth, kHeight, zoom);
+    geometry = computeGraphGeometry(width, height, zoom);
     if (!name.empty()) {
       EXPECT_TRUE(test::openInSession(session, test::dataPath(name)));
     }
@@ -136,7 +137,7 @@ TEST(ViewPainterTest, BitRateTraceOnlyForVariableRateFiles) {
 }
 
 TEST(ViewPainterTest, BigTimerCountsFromTheRangeAtOrBeforeTheCursor) {
-  View view("cbr128_notag.mp3");
+  View view("cbr128_notag.mp3", 4, 1200, 600);  // room enough: the timer as large as it asks
   view.session.settings.big_timer = 1;
   view.cursorAtFrame(30);
   view.paint();
@@ -145,8 +146,8 @@ TEST(ViewPainterTest, BigTimerCountsFromTheRangeAtOrBeforeTheCursor) {
       view.canvas.findText(formatTime(stream.cursor - stream.audioStart, stream.avgBitrate, false));
   ASSERT_NE(absolute, nullptr);
   EXPECT_EQ(absolute->x, 8);
-  EXPECT_EQ(absolute->y, kHeight / 8);
-  EXPECT_EQ(absolute->size, 120);  // 6 / 10 of the height
+  EXPECT_EQ(absolute->y, 600 / 8);
+  EXPECT_EQ(absolute->size, 130);  // 6 / 10 of the height, at most 130
   EXPECT_EQ(absolute->colour, view.colour(view.settings().rgb_cursor));
 
   view.session.settings.big_relative = 1;
@@ -155,11 +156,73 @@ TEST(ViewPainterTest, BigTimerCountsFromTheRangeAtOrBeforeTheCursor) {
   view.paint();
   const std::string before = "0 > " + formatTime(stream.cursor - stream.audioStart, stream.avgBitrate, false);
   ASSERT_NE(view.canvas.findText(before), nullptr);
-  EXPECT_EQ(view.canvas.findText(before)->size, 80);
+  EXPECT_EQ(view.canvas.findText(before)->size, 86);  // two thirds
 
   view.cursorAtFrame(90);
   view.paint();
   EXPECT_NE(view.canvas.findText("2 > " + formatTime(stream.cursor - second.beg, stream.avgBitrate, false)), nullptr);
+}
+
+// In a smaller view the big timer shrinks rather than cover the graph: it stays
+// below the top-left label, above the middle of the level graph (the lower half of
+// every bar stays in sight) and left of the dB scale; the dB labels shrink to the
+// room between their lines. Sizes from a wide low window to a narrow tall one.
+TEST(ViewPainterTest, LabelsOfSmallViewsKeepOffTheGraphAndEachOther) {
+  const struct {
+    int width;
+    int height;
+  } sizes[] = {{680, 40}, {680, 70}, {680, 100}, {680, 150}, {660, 235}, {400, 200}, {300, 400}, {1270, 560}};
+  for (const auto& size : sizes) {
+    for (int relative : {0, 1}) {
+      SCOPED_TRACE(std::to_string(size.width) + " x " + std::to_string(size.height) + (relative ? " relative" : ""));
+      View view("cbr128_notag.mp3", 4, size.width, size.height);
+      Settings& settings = view.session.settings;
+      settings.big_timer = 1;
+      settings.big_relative = relative;
+      settings.show_milisec = 1;
+      settings.db_scale = 1;
+      view.cursorAtFrame(60);
+      EditRange& selection = view.session.edits.selection;
+      selection.beg = view.frame(55);
+      selection.end = view.frame(65);
+      selection.title = "Selected";
+      view.paint();
+      const GraphGeometry& g = view.geometry;
+      const Rgb timerColour = view.colour(settings.rgb_cursor);
+      const Rgb meterColour = view.colour(settings.rgb_vumeter);
+      const TextCall* timer = nullptr;
+      const TextCall* topLeft = view.canvas.findText(" Selected ");
+      std::vector<const TextCall*> dbLabels;
+      for (const TextCall& call : view.canvas.texts) {
+        if (call.colour == timerColour) timer = &call;
+        if (call.colour == meterColour) dbLabels.push_back(&call);
+      }
+      ASSERT_NE(topLeft, nullptr);
+      if (timer == nullptr) {
+        EXPECT_LT(size.height, 60) << "only a very low view has no room for the timer";
+      } else {
+        const int s = std::min(6 * size.height / 10, 130);
+        EXPECT_GE(timer->y, 2 + s / 4) << "below the top-left label, even at the size of Fast Play";
+        EXPECT_GE(timer->y, topLeft->y + topLeft->size);
+        EXPECT_LE(timer->y + timer->size, g.levelBottom / 2) << "the lower half of the graph stays free";
+        EXPECT_GE(timer->size, std::min(s / 4, g.levelBottom / 4)) << "still a big timer";
+        // A time text's characters are at most half the cell height wide.
+        const int width = static_cast<int>(timer->text.size()) * timer->size / 2;
+        EXPECT_LE(timer->x + width, 3 * size.width / 4) << "left of the dB scale";
+      }
+      ASSERT_EQ(dbLabels.size(), 4u);
+      for (size_t a = 0; a < dbLabels.size(); ++a) {
+        EXPECT_GT(dbLabels[a]->size, 0);
+        EXPECT_EQ(*dbLabels[a]->bottom - dbLabels[a]->y, dbLabels[a]->size) << dbLabels[a]->text;
+        for (size_t b = a + 1; b < dbLabels.size(); ++b) {
+          const bool apart = dbLabels[a]->y + dbLabels[a]->size <= dbLabels[b]->y ||
+                             dbLabels[b]->y + dbLabels[b]->size <= dbLabels[a]->y;
+          EXPECT_TRUE(apart) << '"' << dbLabels[a]->text << "\" at " << dbLabels[a]->y << " and \"" << dbLabels[b]->text
+                             << "\" at " << dbLabels[b]->y << ", " << dbLabels[a]->size << " high";
+        }
+      }
+    }
+  }
 }
 
 TEST(ViewPainterTest, TopLeftLabelLayer2NoticeSelectionLabelAndFastPlay) {
@@ -178,11 +241,22 @@ TEST(ViewPainterTest, TopLeftLabelLayer2NoticeSelectionLabelAndFastPlay) {
   selection.end = view.frame(55);
   view.paint();
   EXPECT_EQ(view.canvas.findText(notice), nullptr);
-  call = view.canvas.findText("  ");
+  // A selection that would become a cut without names has no label: it would be
+  // a bare square of the selection colour at the top left.
+  for (const TextCall& text : view.canvas.texts) EXPECT_FALSE(text.background.has_value()) << '"' << text.text << '"';
+
+  selection.title = "Title";
+  view.paint();
+  call = view.canvas.findText(" Title ");
   ASSERT_NE(call, nullptr);
   EXPECT_EQ(call->background, view.colour(view.settings().rgb_selection));
+  EXPECT_EQ(call->size, 24);
 
+  selection.title.clear();
   selection.type = kRangeGain;
+  view.paint();
+  EXPECT_NE(view.canvas.findText(" (Gain)  "), nullptr);
+
   selection.artist = "Artist";
   selection.title = "Title";
   view.paint();

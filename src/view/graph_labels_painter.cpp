@@ -35,6 +35,29 @@ std::string namesText(const std::string& artist, const std::string& title) {
 // Text unit of the file view: 6 / 10 of the window height, at most 130.
 int textUnit(const GraphGeometry& geometry) { return std::min(6 * geometry.height / 10, 130); }
 
+// Where the big timer goes: at H / 8, but below the largest top-left label (s / 4
+// high from y 2). Its size is the one asked for, held so that its box ends above
+// the middle of the level graph, where the lower half of every bar stays in
+// sight, and left of the dB scale (3 / 4 of the width): in a small window the
+// timer shrinks instead of covering the graph.
+struct TimerPlace {
+  int x = 8;
+  int y = 0;
+  int size = 0;  // 0: no room for it
+};
+
+TimerPlace placeBigTimer(const GraphGeometry& geometry, int s, const std::string& text, int wanted) {
+  TimerPlace place;
+  place.y = std::max(geometry.height / 8, 2 + s / 4 + 2);
+  const int byHeight = geometry.levelBottom / 2 - place.y;
+  // No character of a time text is wider than about half its cell height: Arial's
+  // digits are 0.556 em wide, its cell (ascent and descent) 1.117 em high.
+  const int chars = std::max(static_cast<int>(text.size()), 1);
+  const int byWidth = 2 * (3 * geometry.width / 4 - place.x) / chars;
+  place.size = std::max(std::min({wanted, byHeight, byWidth}), 0);
+  return place;
+}
+
 void paintBigTimer(const Session& session, const GraphGeometry& geometry, int s, Canvas& canvas) {
   const AudioStream& stream = session.stream;
   const int64_t position = currentPosition(session);
@@ -49,8 +72,9 @@ void paintBigTimer(const Session& session, const GraphGeometry& geometry, int s,
     if (i >= 0) t = position - session.edits.ranges[i].beg;
     size = 2 * s / 3;
   }
-  canvas.text(8, geometry.height / 8, prefix + formatTime(t, stream.avgBitrate, session.settings.show_milisec != 0),
-              size, rgbFromSetting(session.settings.rgb_cursor));
+  const std::string text = prefix + formatTime(t, stream.avgBitrate, session.settings.show_milisec != 0);
+  const TimerPlace place = placeBigTimer(geometry, s, text, size);
+  if (place.size > 0) canvas.text(place.x, place.y, text, place.size, rgbFromSetting(session.settings.rgb_cursor));
 }
 
 void paintTopLeftLabel(const Session& session, int s, Canvas& canvas) {
@@ -63,11 +87,14 @@ void paintTopLeftLabel(const Session& session, int s, Canvas& canvas) {
       canvas.text(6, 2, uiText(session.text, ui::kStatusLayer2GraphNote), s / 5, rgbFromSetting(settings.rgb_mpeg));
     }
   } else {
-    // The type of range the selection would become: " (Gain) " for gain, a blank for a cut.
-    const std::string type =
-        selection.type == kRangeGain ? " (" + uiText(session.text, ui::kListGain) + ") " : std::string(" ");
-    const std::string label = type + namesText(selection.artist, selection.title) + " ";
-    canvas.text(6, 2, label, s / 5, rgbFromSetting(settings.rgb_mpeg), rgbFromSetting(settings.rgb_selection));
+    // The type of range the selection would become: " (Gain) " for gain, a blank
+    // for a cut; then its names. A cut without names has nothing to say: its label
+    // would be a bare square of the selection colour.
+    const bool gain = selection.type == kRangeGain;
+    const std::string names = namesText(selection.artist, selection.title);
+    if (!gain && names.empty()) return;
+    const std::string type = gain ? " (" + uiText(session.text, ui::kListGain) + ") " : std::string(" ");
+    canvas.text(6, 2, type + names + " ", s / 5, rgbFromSetting(settings.rgb_mpeg), rgbFromSetting(settings.rgb_selection));
   }
 }
 

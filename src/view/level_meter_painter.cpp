@@ -32,18 +32,24 @@ void paintFrame(Canvas& canvas, const MeterLayout& m, bool dbScale, Rgb pen) {
 }
 
 void paintDbScale(Canvas& canvas, const GraphGeometry& geometry, const MeterLayout& m, Rgb pen) {
-  const int f = std::min(5 * geometry.meterBarWidth / 3, 30);
+  const int y6 = m.y(kMeterMark6) - 1;
+  const int y12 = m.y(kMeterMark12) - 1;
+  // The labels hang below the top, the -6 and the -12 line and stand on the
+  // bottom: 5 / 3 of a bar width high, at most 30, and no higher than the room
+  // between two of them: 5 / 3 of a bar width is 0.28 of the meter's height, more
+  // than the room above the -6 line or below the -12 line, so the labels of a
+  // meter lower than about 127 pixels overlapped.
+  const int f = std::min({5 * geometry.meterBarWidth / 3, 30, y6 - m.top, y12 - y6, (m.bottom() - y12) / 2});
   const int boxLeft = 3 * geometry.width / 4;
   const int boxRight = m.x0 - 10;
   canvas.textRightAligned(boxLeft, m.top, boxRight, m.top + f, "[dB]   0", f, pen);
   const struct {
-    int value;
+    int y;
     const char* label;
-  } marks[] = {{kMeterMark6, "-6"}, {kMeterMark12, "-12"}};
+  } marks[] = {{y6, "-6"}, {y12, "-12"}};
   for (const auto& mark : marks) {
-    const int y = m.y(mark.value) - 1;
-    canvas.line(m.x0 + m.frameWidth, y, m.x0 - 5, y, pen);
-    canvas.textRightAligned(boxLeft, y, boxRight, y + f, mark.label, f, pen);
+    canvas.line(m.x0 + m.frameWidth, mark.y, m.x0 - 5, mark.y, pen);
+    canvas.textRightAligned(boxLeft, mark.y, boxRight, mark.y + f, mark.label, f, pen);
   }
   canvas.line(m.x0, m.bottom(), m.x0 - 5, m.bottom(), pen);
   canvas.textRightAligned(boxLeft, m.bottom() - f, boxRight, m.bottom(), "-48", f, pen);
