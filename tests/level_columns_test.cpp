@@ -198,7 +198,8 @@ TEST(LevelColumns, MonoMaterialInJointStereoDrawsBars) {
   mono.session.stream.cursor = mono.at(mono.frames.size() / 2);
   buildLevelColumns(joint.session, geo, jointGraph);
   buildLevelColumns(mono.session, geo, monoGraph);
-  ASSERT_EQ(columnOf(jointGraph, geo.graphColumns, kColumnCursor), columnOf(monoGraph, geo.graphColumns, kColumnCursor));
+  ASSERT_EQ(columnOf(jointGraph, geo.graphColumns, kColumnCursor),
+            columnOf(monoGraph, geo.graphColumns, kColumnCursor));
   int monoBars = 0;
   int jointBars = 0;
   for (int c = 0; c <= geo.graphColumns; ++c) {

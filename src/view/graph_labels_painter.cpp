@@ -94,7 +94,8 @@ void paintTopLeftLabel(const Session& session, int s, Canvas& canvas) {
     const std::string names = namesText(selection.artist, selection.title);
     if (!gain && names.empty()) return;
     const std::string type = gain ? " (" + uiText(session.text, ui::kListGain) + ") " : std::string(" ");
-    canvas.text(6, 2, type + names + " ", s / 5, rgbFromSetting(settings.rgb_mpeg), rgbFromSetting(settings.rgb_selection));
+    canvas.text(6, 2, type + names + " ", s / 5, rgbFromSetting(settings.rgb_mpeg),
+                rgbFromSetting(settings.rgb_selection));
   }
 }
 
