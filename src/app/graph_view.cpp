@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 namespace quillane {
 
@@ -60,6 +61,17 @@ void GraphView::reportMouse(QMouseEvent* event, bool pressed) {
   keys.ctrl = (event->modifiers() & Qt::ControlModifier) != 0;
   const QPoint at = event->position().toPoint() - contentsRect().topLeft();
   onMouse(keys, at.x(), at.y(), pressed);
+}
+
+void GraphView::wheelEvent(QWheelEvent* event) {
+  const QPoint turn = event->angleDelta();
+  // A sideways turn (a tilted wheel, or Shift made into one by the system)
+  // counts as well: to the left is back, as up is.
+  const int notches = wheelNotches_.add(turn.y() != 0 ? turn.y() : turn.x());
+  const bool shift = (event->modifiers() & Qt::ShiftModifier) != 0;
+  const bool ctrl = (event->modifiers() & Qt::ControlModifier) != 0;
+  if (notches != 0 && onWheel) onWheel(notches, shift, ctrl);
+  event->accept();
 }
 
 }  // namespace quillane

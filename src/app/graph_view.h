@@ -4,6 +4,7 @@
 #include <QImage>
 #include <functional>
 
+#include "shell/graph_wheel.h"
 #include "shell/window_input.h"
 
 namespace quillane {
@@ -27,16 +28,22 @@ class GraphView : public QFrame {
   // A press with the left or right button, or a move with one of them held, at
   // x, y of the client area.
   std::function<void(MouseKeys keys, int x, int y, bool pressed)> onMouse;
+  // The wheel turned over the graph by whole notches (positive: away from the
+  // user, up), with Shift and Ctrl as held; parts of a notch are kept until
+  // they make a whole one.
+  std::function<void(int notches, bool shift, bool ctrl)> onWheel;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   void reportMouse(QMouseEvent* event, bool pressed);
 
   QImage backBuffer_;
+  WheelNotches wheelNotches_;
 };
 
 }  // namespace quillane

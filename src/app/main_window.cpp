@@ -124,6 +124,7 @@ void MainWindow::buildCentralArea() {
   graph_ = new GraphView(area_);
   graph_->setGeometry(0, 0, 450, 100);
   graph_->onMouse = [this](MouseKeys keys, int x, int y, bool pressed) { onGraphMouse(keys, x, y, pressed); };
+  graph_->onWheel = [this](int notches, bool shift, bool ctrl) { graphWheel(session_, *this, notches, shift, ctrl); };
 
   positionBar_ = new QScrollBar(Qt::Horizontal, area_);
   positionBar_->setObjectName(QStringLiteral("Position"));
