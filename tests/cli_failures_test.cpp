@@ -96,7 +96,8 @@ TEST(CliFailures, EveryCommandSaysWhatFailedInOneLine) {
       {"save a.mp3 -o out.mp3 --gain 1-2:+40", "a.mp3: --gain \"1-2:+40\": gain steps lie within -32..+32"},
       {"save b.mp2 -o out.mp2 --gain 1-2:+2", "b.mp2: --gain \"1-2:+2\": Can't change the volume of Layer 2 files"},
       {"save a.mp3 -o out.mp3 --selection 4-1", "a.mp3: --selection \"4-1\": Selection range seems to be invalid"},
-      {"save a.mp3 -o out.mp3 --cut 0-7", "Nothing left to save: every frame is cut"},
+      {"save a.mp3 -o out.mp3 --cut 0-7", "out.mp3: Not possible: Nothing left to save: every frame is cut"},
+      {"save a.mp3 -o out.mp3 --selection 1-1", "out.mp3: Not possible: "},
       // split
       {"split missing.mp3 --dir pieces --cue 1", "missing.mp3: No such file or directory"},
       {"split notes.mp3 --dir pieces --cue 1", "notes.mp3: no MPEG audio frames found"},

@@ -1,6 +1,8 @@
 #include "cli/save_runner.h"
 
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "cli/commands.h"
 #include "cli/output_file.h"
@@ -12,6 +14,15 @@
 namespace quillane::cli {
 
 namespace {
+
+// A save that failed: what was said, the last line naming OUT first unless it
+// names it already.
+int failNaming(const std::vector<std::string>& said, const std::string& out) {
+  if (said.empty()) return failWith(out + ": the save did not finish");
+  for (std::size_t i = 0; i + 1 < said.size(); ++i) std::cerr << "quillane-cli: " << said[i] << "\n";
+  const std::string& last = said.back();
+  return failWith(last.find(out) == std::string::npos ? out + ": " + last : last);
+}
 
 bool isSource(const Session& session, const std::string& out) {
   const std::optional<FileIdentity> target = identityOf(out);
@@ -45,21 +56,21 @@ int runSaveRequest(Session& session, CliHost& host, const SaveRequest& request) 
   const SaveCommand which = request.append          ? SaveCommand::Append
                             : request.selectionOnly ? SaveCommand::Selection
                                                     : SaveCommand::All;
-  if (!prepareSave(session, host, which)) {
-    endSaveCommand(session);
-    return kExitFailure;  // the reason went to stderr through the host
-  }
-
+  // What the save says is kept, so that a failure can name OUT.
+  std::vector<std::string> said;
+  host.capture = &said;
+  const bool prepared = prepareSave(session, host, which);
+  if (!prepared) endSaveCommand(session);
   SaveJob job(session, host);
-  if (!job.open()) return kExitFailure;  // likewise
-  ProgressBar bar("Saving");
-  while (!job.step()) bar.update(job.progress());
-  bar.done();
-  endSaveCommand(session);
-  if (job.result() != SaveJob::Result::Finished) {
-    if (host.lastMessage.empty()) return failWith(out + ": the save did not finish");
-    return kExitFailure;
+  if (prepared && job.open()) {
+    ProgressBar bar("Saving");
+    while (!job.step()) bar.update(job.progress());
+    bar.done();
+    endSaveCommand(session);
   }
+  host.capture = nullptr;
+  if (job.result() != SaveJob::Result::Finished) return failNaming(said, out);
+  for (const std::string& message : said) std::cerr << "quillane-cli: " << message << "\n";
   std::cout << job.report() << "\n";
   return kExitOk;
 }
