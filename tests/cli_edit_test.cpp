@@ -101,6 +101,15 @@ TEST(CliSave, GainChangesOnlyTheFramesInItsRange) {
   EXPECT_EQ(test::runCommand("mpg123 -q -t " + q(dir / "gain.mp3")).status, 0);
 }
 
+TEST(CliPositions, TimesAsTheWindowsFieldsTakeThem) {
+  // One grammar of typed times: the shown m'ss.ff, a comma, hours.
+  const auto source = q(test::dataPath("tone_silence_tone.mp3"));
+  const json expected = rangesOf(source, "--cut 1.5-4.25");
+  ASSERT_EQ(expected.size(), 1u);
+  for (const char* cut : {"0:01.5-0:04.25", "0'01.50-0'04.25", "1,5-4,25", "0:00:01.5-0:00:04.25"})
+    EXPECT_EQ(rangesOf(source, std::string("--cut \"") + cut + "\""), expected) << cut;
+}
+
 TEST(CliSave, RefusalsLeaveNothingWritten) {
   test::TempDir dir;
   const auto source = q(test::dataPath("cbr128_notag.mp3"));

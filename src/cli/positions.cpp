@@ -3,7 +3,8 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <vector>
+
+#include "view/typed_positions.h"
 
 namespace quillane::cli {
 namespace {
@@ -32,35 +33,6 @@ int64_t frameNearEnd(AudioStream& stream, int64_t offset) {
 
 }  // namespace
 
-std::optional<double> parseTime(const std::string& text) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  for (size_t i = 0; i <= text.size(); ++i) {
-    if (i == text.size() || text[i] == ':') {
-      parts.push_back(text.substr(start, i - start));
-      start = i + 1;
-    }
-  }
-  if (parts.empty() || parts.size() > 3) return std::nullopt;
-  // The seconds may carry a fraction; hours and minutes are whole numbers.
-  const std::string& last = parts.back();
-  const size_t dot = last.find('.');
-  const std::string whole = last.substr(0, dot);
-  const std::string fraction = dot == std::string::npos ? "" : last.substr(dot + 1);
-  if (!allDigits(whole) || (dot != std::string::npos && !allDigits(fraction))) return std::nullopt;
-  double seconds = std::stod(whole + (fraction.empty() ? "" : "." + fraction));
-  double unit = 60.0;
-  for (size_t i = parts.size() - 1; i-- > 0;) {
-    if (!allDigits(parts[i]) || parts[i].size() > 9) return std::nullopt;
-    // Minutes and seconds after the first field stay below 60.
-    seconds += std::stod(parts[i]) * unit;
-    unit *= 60.0;
-  }
-  if (parts.size() > 1 && std::stod(whole) >= 60.0) return std::nullopt;
-  if (parts.size() > 2 && std::stod(parts[1]) >= 60.0) return std::nullopt;
-  return seconds;
-}
-
 std::optional<int64_t> parsePosition(AudioStream& stream, const std::string& text) {
   int64_t offset = 0;
   if (!text.empty() && text[0] == '@') {
@@ -69,7 +41,7 @@ std::optional<int64_t> parsePosition(AudioStream& stream, const std::string& tex
     const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), offset);
     if (ec != std::errc() || ptr != digits.data() + digits.size()) return std::nullopt;
   } else {
-    const std::optional<double> seconds = parseTime(text);
+    const std::optional<double> seconds = parseTypedTime(text);
     if (!seconds) return std::nullopt;
     const double at = static_cast<double>(stream.audioStart) + *seconds * stream.avgBitrate / 8.0;
     if (!std::isfinite(at) || at > 9.0e18) return std::nullopt;

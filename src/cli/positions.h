@@ -9,12 +9,10 @@
 namespace quillane::cli {
 
 // A position on the command line: a time "[[h:]m:]s[.fraction]" from the start of
-// the audio, or a byte offset "@N"; either is moved to the frame found there.
+// the audio (read as the window's fields read a typed time, so "1'30" and "1,5"
+// too), or a byte offset "@N"; either is moved to the frame found there.
 // Returns nothing for text that is neither, or where no frame can be found.
 std::optional<int64_t> parsePosition(AudioStream& stream, const std::string& text);
-
-// Seconds from "[[h:]m:]s[.fraction]"; nothing for malformed text.
-std::optional<double> parseTime(const std::string& text);
 
 // "A-B" split at the dash between the two positions.
 bool splitRange(const std::string& text, std::string& a, std::string& b);
