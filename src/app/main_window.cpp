@@ -419,11 +419,13 @@ bool MainWindow::handleKeyPress(QKeyEvent* event) {
     // Keys typed into a field are text. Enter and Tab take the typed time, before
     // Qt's focus chain sees the Tab, and hand the keyboard back to the window.
     if (!isFieldKey(event->key())) return false;
-    const std::string text = static_cast<QLineEdit*>(focus)->text().toStdString();
-    if (focus == positionField) {
-      enterPositionField(session_, *this, text);
-    } else {
-      enterSelectionField(session_, *this, text);
+    auto* field = static_cast<QLineEdit*>(focus);
+    const std::string text = field->text().toStdString();
+    const bool taken = focus == positionField ? enterPositionField(session_, *this, text)
+                                              : enterSelectionField(session_, *this, text);
+    if (!taken) {  // refused with a beep: the text stays, selected, for retyping
+      field->selectAll();
+      return true;
     }
     // Enter hands the keyboard back to the graph; Tab goes on to the next part.
     const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;

@@ -67,10 +67,8 @@ TEST(TypedFields, ATypedRangeSetsTheSelection) {
   EXPECT_EQ(w.window->focusWidget(), w.window->graphView());
 }
 
-// Needs the window to keep the field when enterPositionField / enterSelectionField
-// refuse the text (they return false): MainWindow::handleKeyPress then selects the
-// field's text and leaves the focus there instead of handing it on.
-TEST(TypedFields, DISABLED_TextNotUnderstoodStaysSelectedForRetyping) {
+// A refused text beeps and stays in its field, selected, with the focus there.
+TEST(TypedFields, TextNotUnderstoodStaysSelectedForRetyping) {
   OpenWindow w;
   const int64_t cursor = w.session.stream.cursor;
   w.type(Qt::Key_P, w.positionField(), "1:7x");
