@@ -21,10 +21,10 @@
 
 #include "app/accelerator_table.h"
 #include "app/control_panel.h"
+#include "app/dialogs/dialog_runner.h"
 #include "app/graph_view.h"
 #include "app/image_canvas.h"
 #include "app/qt_dialogs.h"
-#include "app/saving_dialog.h"
 #include "app/window_placement.h"
 #include "audio/level_meter.h"
 #include "edit/edit_model.h"
@@ -303,12 +303,9 @@ void MainWindow::rebuildRecentMenu() {
   fillRecentEntries(menu_.file, recentMenuItems(session_.settings), [this](int id) { runCommand(id); });
 }
 
-int MainWindow::runDialog(int dialogId) {
-  if (dialogId == dlg::kSaving) return SavingDialog(session_, *this, this).run();
-  return 1;  // not in this build: as if cancelled
-}
+int MainWindow::runDialog(int dialogId) { return runWindowDialog(dialogId, session_, *this, this); }
 
-bool MainWindow::dialogAvailable(int dialogId) const { return dialogId == dlg::kSaving; }
+bool MainWindow::dialogAvailable(int dialogId) const { return hasWindowDialog(dialogId); }
 
 void MainWindow::startTimer(int timerId, int milliseconds) {
   QTimer*& timer = timers_[timerId];
