@@ -174,7 +174,8 @@ TEST(CliFailures, EveryCommandSaysWhatFailedInOneLine) {
 
   Workspace w;
   const auto before = w.listing();
-  const bool withPlay = w.run("play --help").status == 0;
+  // A build without sound has no "play": "play --help" is then the tool's own help.
+  const bool withPlay = w.run("play --help").out.find("--prelisten") != std::string::npos;
   auto check = [&](const Failure& f, int status) {
     const auto run = w.run(f.args);
     EXPECT_EQ(run.status, status) << f.args << "\n" << run.err;
