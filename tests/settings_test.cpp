@@ -75,7 +75,7 @@ const char* const kDefaultFileLines[] = {
     "warn=1",
     "showtt=1",
     "language=",
-    "keep_id3v2=0",
+    "keep_id3v2=1",
     "write_xing=1",
     "big_timer=0",
     "big_relative=0",
@@ -157,7 +157,7 @@ Settings everyMemberChanged() {
   s.warn = 0;
   s.showtt = 0;
   s.language = "Deutsch";
-  s.keep_id3v2 = 1;
+  s.keep_id3v2 = 0;  // the default keeps the ID3v2 tag
   s.write_xing = 0;
   s.big_timer = 1;
   s.big_relative = 1;
@@ -330,7 +330,7 @@ TEST_F(SettingsFileTest, RoundTripRestoresEveryMemberIncludingKeepId3v2) {
   ASSERT_TRUE(writeSettings(original, file_));
   const Settings back = readBack();
   EXPECT_ALL_MEMBERS_EQ(back, original);
-  EXPECT_EQ(back.keep_id3v2, 1);
+  EXPECT_EQ(back.keep_id3v2, 0);
   EXPECT_EQ(back.version, "1.39");
 
   // Writing what was read gives the very same bytes.

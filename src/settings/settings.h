@@ -24,7 +24,7 @@ struct Settings {
   int32_t warn = 1;
   int32_t showtt = 1;
   std::string language;
-  int32_t keep_id3v2 = 0;
+  int32_t keep_id3v2 = 1;  // a save keeps the ID3v2 tag (title, artist, cover) of its source
   int32_t write_xing = 1;
   int32_t big_timer = 0;
   int32_t big_relative = 0;

@@ -73,6 +73,8 @@ std::filesystem::path dataFolder(const std::filesystem::path& executable) {
   return std::filesystem::path(QUILLANE_SOURCE_DATA_DIR);
 }
 
+std::filesystem::path programDataFolder() { return dataFolder(executablePath()); }
+
 std::vector<std::filesystem::path> languageFolders(const std::filesystem::path& dataFolder,
                                                    const std::filesystem::path& settingsFile) {
   const std::filesystem::path first = (dataFolder / "Languages").lexically_normal();

@@ -21,6 +21,15 @@ std::filesystem::path settingsFilePath(const std::filesystem::path& executable);
 // tree's data folder (running from a build tree).
 std::filesystem::path dataFolder(const std::filesystem::path& executable);
 
+// The data folder of this process's executable.
+std::filesystem::path programDataFolder();
+
+// The documents of the data folder: help files and the About box's texts.
+constexpr const char* kManualFileName = "Manual.htm";
+constexpr const char* kFaqFileName = "FAQ.htm";
+constexpr const char* kChangeHistoryFileName = "Version.txt";
+constexpr const char* kLicenceFileName = "License.txt";
+
 // Folders searched for language files, in order: <data>/Languages, then
 // Languages beside the settings file (given once when both are the same).
 std::vector<std::filesystem::path> languageFolders(const std::filesystem::path& dataFolder,

@@ -1,6 +1,9 @@
 #include "shell/dispatch_command.h"
 
+#include <filesystem>
+
 #include "edit/project_save.h"
+#include "settings/settings_location.h"
 #include "settings/ui_text.h"
 #include "settings/ui_text_ids.h"
 #include "shell/command_ids.h"
@@ -28,14 +31,15 @@ int dialogOfCommand(int id) {
 }
 
 // Commands whose engine this build does not have yet: recording (Rec, Turbo
-// Grabber) and the help files.
+// Grabber), and the help files while they are not in the data folder.
 bool awaitsItsEngine(int id) {
+  std::error_code ec;
   switch (id) {
     case 130:  // no button carries it, but it lies in the prelisten block
     case cmd::kRecord:
-    case cmd::kTurboGrabber:
-    case cmd::kManual:
-    case cmd::kFaq: return true;
+    case cmd::kTurboGrabber: return true;
+    case cmd::kManual: return !std::filesystem::is_regular_file(programDataFolder() / kManualFileName, ec);
+    case cmd::kFaq: return !std::filesystem::is_regular_file(programDataFolder() / kFaqFileName, ec);
     default: return false;
   }
 }

@@ -1,3 +1,6 @@
+#include <filesystem>
+
+#include "settings/settings_location.h"
 #include "shell/command_ids.h"
 #include "shell/command_stages.h"
 
@@ -23,6 +26,18 @@ int32_t* displayToggle(Settings& settings, int id) {
     case cmd::kToggleBitrateGraph: return &settings.bitrate_graph;
     case cmd::kToggleBigRelative: return &settings.big_relative;
     default: return nullptr;
+  }
+}
+
+// Opens a help file with the desktop's viewer; says so when it can't.
+void openHelpFile(ShellHost& host, const std::filesystem::path& file) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(file, ec)) {
+    host.messageBox(file.string() + ": the help file is not there (it belongs in the program's data folder).",
+                    "Quillane", MessageIcon::Error, MessageButtons::Ok, MessageAnswer::Ok);
+  } else if (!host.openDocument(file.string())) {
+    host.messageBox(file.string() + ": no program of the desktop could open the help file.", "Quillane",
+                    MessageIcon::Error, MessageButtons::Ok, MessageAnswer::Ok);
   }
 }
 
@@ -64,9 +79,13 @@ void runSettingsCommand(Session& session, ShellHost& host, int id) {
       host.runDialog(dlg::kAbout);
       break;
 
-    // Hook for the help files: "\Manual.htm" (1080) and "\FAQ.htm" (1081) from the
-    // program's folder through host.openDocument. Refused by commandAvailable
-    // until the files are installed with the program.
+    // The help files of the data folder, in the desktop's viewer; commandAvailable
+    // refuses them while the file is not there.
+    case cmd::kManual:
+    case cmd::kFaq:
+      openHelpFile(host, programDataFolder() / (id == cmd::kManual ? kManualFileName : kFaqFileName));
+      break;
+
     default:
       break;
   }
