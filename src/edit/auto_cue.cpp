@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "edit/dialog_label.h"
 #include "edit/edit_model.h"
+#include "settings/ui_text_ids.h"
 
 namespace quillane {
 
@@ -67,6 +69,12 @@ bool acceptAutoCueDialog(Session& session, std::string_view fieldText) {
   session.settings.autocue = *interval;
   placeAutoCues(session, *interval);
   return true;
+}
+
+AutoCueDialogLabels autoCueDialogLabels(const UiText& table) {
+  return {dialogLabel(table, ui::kAutoCueCaption, "Auto Cue"),
+          dialogLabel(table, ui::kAutoCueEvery, "Set a Cue every (min:sec)"), dialogLabel(table, ui::kLabelOk, "&OK"),
+          uiText(table, ui::kDlgCancel)};
 }
 
 }  // namespace quillane

@@ -34,4 +34,13 @@ int placeAutoCues(Session& session, uint16_t seconds);
 // interval, even when no cue results, and the cues are placed.
 bool acceptAutoCueDialog(Session& session, std::string_view fieldText);
 
+// The dialog's own labels, each replaced by its entry when a language file sets it.
+struct AutoCueDialogLabels {
+  std::string caption;  // "Auto Cue"
+  std::string every;    // 661 "Set a Cue every (min:sec)"
+  std::string ok;       // 611 "&OK"
+  std::string cancel;   // 612 "&Cancel"
+};
+AutoCueDialogLabels autoCueDialogLabels(const UiText& table);
+
 }  // namespace quillane

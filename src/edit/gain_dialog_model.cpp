@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "edit/dialog_label.h"
 #include "edit/edit_model.h"
 #include "settings/ui_text_ids.h"
 
@@ -89,6 +90,22 @@ bool acceptGainDialog(Session& session, Host& host) {
   host.messageBox(uiText(session.text, ui::kMsgSelectionInvalid), uiText(session.text, ui::kMsgNotPossible),
                   MessageIcon::Error, MessageButtons::Ok, MessageAnswer::Ok);
   return false;
+}
+
+bool acceptGainDialog(Session& session, Host& host, const EditRange& working) {
+  session.edits.selection.gainbeg = working.gainbeg;
+  session.edits.selection.gainend = working.gainend;
+  return acceptGainDialog(session, host);
+}
+
+GainDialogLabels gainDialogLabels(const UiText& table) {
+  return {dialogLabel(table, ui::kGainCaption, "Change gain of selection relatively..."),
+          dialogLabel(table, ui::kGainFadeIn, "Fade &in"),
+          dialogLabel(table, ui::kGainFadeOut, "Fade o&ut"),
+          dialogLabel(table, ui::kGainFlat, "&Flat"),
+          dialogLabel(table, ui::kGainLockSliders, "&Lock sliders"),
+          dialogLabel(table, ui::kLabelOk, "&OK"),
+          uiText(table, ui::kDlgCancel)};
 }
 
 }  // namespace quillane

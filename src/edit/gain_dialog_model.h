@@ -53,4 +53,20 @@ void flatGain(EditRange& pending); // 0 .. 0
 // range seems to be invalid" ("Not possible", error icon). Returns the add's result.
 bool acceptGainDialog(Session& session, Host& host);
 
+// The same OK for a dialog that worked on a copy of the pending record (so that
+// Cancel leaves the model as it was): the copy's gains come over first.
+bool acceptGainDialog(Session& session, Host& host, const EditRange& working);
+
+// The dialog's own labels, each replaced by its entry when a language file sets it.
+struct GainDialogLabels {
+  std::string caption;  // "Change gain of selection relatively..."
+  std::string fadeIn;   // 601 "Fade &in"
+  std::string fadeOut;  // 602 "Fade o&ut"
+  std::string flat;     // 603 "&Flat"
+  std::string lock;     // 621 "&Lock sliders"
+  std::string ok;       // 611 "&OK"
+  std::string cancel;   // 612 "&Cancel"
+};
+GainDialogLabels gainDialogLabels(const UiText& table);
+
 }  // namespace quillane

@@ -1,5 +1,6 @@
 #include "edit/names_dialog_model.h"
 
+#include "edit/dialog_label.h"
 #include "edit/edit_model.h"
 #include "settings/ui_text_ids.h"
 
@@ -43,6 +44,11 @@ void acceptNamesDialog(Session& session, const NamesDialog& dialog) {
 void closeNamesDialog(Session& session, const NamesDialog& dialog) {
   EditRangeTable& t = session.edits;
   if (dialog.editsSheet && t.count > 0) t.currentRange = 0;
+}
+
+NamesDialogLabels namesDialogLabels(const UiText& table) {
+  return {dialogLabel(table, ui::kLabelArtist, "Artist"), dialogLabel(table, ui::kLabelTitle, "Title"),
+          dialogLabel(table, ui::kLabelOk, "&OK"), uiText(table, ui::kDlgCancel)};
 }
 
 }  // namespace quillane

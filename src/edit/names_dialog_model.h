@@ -32,4 +32,13 @@ void acceptNamesDialog(Session& session, const NamesDialog& dialog);
 // the first range current when ranges exist.
 void closeNamesDialog(Session& session, const NamesDialog& dialog);
 
+// The dialog's own labels, each replaced by its entry when a language file sets it.
+struct NamesDialogLabels {
+  std::string artist;  // 661 "Artist"
+  std::string title;   // 662 "Title"
+  std::string ok;      // 611 "&OK"
+  std::string cancel;  // 612 "&Cancel"
+};
+NamesDialogLabels namesDialogLabels(const UiText& table);
+
 }  // namespace quillane

@@ -196,6 +196,18 @@ constexpr int kFileInfoHeaderNote = 273;
 constexpr int kGainFrom = 281;
 constexpr int kGainTo = 282;
 constexpr int kNamesFor = 300;
+// Labels of the names, Auto Cue and gain dialogs: no built-in text, a language
+// file's entry replaces the dialog's own label.
+constexpr int kLabelOk = 240;
+constexpr int kLabelTitle = 263;
+constexpr int kLabelArtist = 264;
+constexpr int kGainCaption = 280;
+constexpr int kGainFadeIn = 283;
+constexpr int kGainFadeOut = 284;
+constexpr int kGainFlat = 285;
+constexpr int kGainLockSliders = 286;
+constexpr int kAutoCueCaption = 304;
+constexpr int kAutoCueEvery = 305;
 
 // Header values of the loaded language file (no built-in text).
 constexpr int kLanguageName = 310;
