@@ -12,9 +12,6 @@ namespace quillane {
 namespace {
 
 // Dialog labels: a language file may replace them; the built-in words otherwise.
-constexpr int kPeakFoundLabel = 278;
-constexpr int kLevelChangeLabel = 279;
-
 std::string label(const Session& session, int index, const char* builtIn) {
   const std::string& text = session.text.text[index];
   return text.empty() ? std::string(builtIn) : text;
@@ -140,11 +137,11 @@ std::string NormalizeScan::levelChangeText() const {
 }
 
 std::string NormalizeScan::peakFoundLine() const {
-  return label(session_, kPeakFoundLabel, "Peak found:") + " " + peakText();
+  return label(session_, ui::kNormalizePeakFound, "Peak found:") + " " + peakText();
 }
 
 std::string NormalizeScan::levelChangeLine() const {
-  return label(session_, kLevelChangeLabel, "Level change:") + " " + levelChangeText();
+  return label(session_, ui::kNormalizeLevelChange, "Level change:") + " " + levelChangeText();
 }
 
 }  // namespace quillane

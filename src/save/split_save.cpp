@@ -115,6 +115,20 @@ void runToEnd(SaveJob& job) {
 }  // namespace
 
 SplitResult splitSave(Session& session, Host& host, int64_t firstNumber, const SplitPieceRunner& run) {
+  return splitSaveThrough(session, host, firstNumber, [&session, &host, &run] {
+    SaveJob job(session, host);
+    if (job.open()) {
+      if (run)
+        run(job);
+      else
+        runToEnd(job);
+      if (job.result() == SaveJob::Result::Running) job.cancel();
+    }
+    return job.result() == SaveJob::Result::Finished;
+  });
+}
+
+SplitResult splitSaveThrough(Session& session, Host& host, int64_t firstNumber, const SplitPieceSaver& savePiece) {
   SplitResult result;
   std::string& savePath = session.save.savePath;
   bool hasSeparator = false;
@@ -144,16 +158,10 @@ SplitResult splitSave(Session& session, Host& host, int64_t firstNumber, const S
     session.save.appendMode = false;
     session.save.holdOnWarnings = false;
 
-    SaveJob job(session, host);
-    if (job.open()) {
-      if (run)
-        run(job);
-      else
-        runToEnd(job);
-      if (job.result() == SaveJob::Result::Running) job.cancel();
-    }
+    session.stream.resyncCount = 0;  // a piece that fails to open adds none
+    const bool saved = savePiece();
     result.resyncTotal += session.stream.resyncCount;
-    if (job.result() != SaveJob::Result::Finished) return result;
+    if (!saved) return result;
     result.writtenPaths.push_back(savePath);
   }
 

@@ -47,6 +47,12 @@ struct SplitResult {
   int resyncTotal = 0;                    // re-synchronisations over all pieces
 };
 
+// Saves the piece that splitSaveThrough has prepared in the session (the selection,
+// saveSelection, savePath and the tag) and says whether it was saved to its end:
+// false when the file could not be created or the save failed or was cancelled.
+// The window runs its "Saving data..." dialog here.
+using SplitPieceSaver = std::function<bool()>;
+
 // Saves every piece as a selection save into session.save.savePath, a folder (a
 // separator is appended when missing), named from settings.split_name with the
 // track numbers counting from firstNumber; with settings.split_id3v11 each piece
@@ -54,5 +60,7 @@ struct SplitResult {
 // Afterwards the selection is empty, saveSelection and appendMode are cleared, and
 // savePath (the folder), holdOnWarnings, the source's tag and hasId3v1 are as before.
 SplitResult splitSave(Session& session, Host& host, int64_t firstNumber, const SplitPieceRunner& run = {});
+// The same split, with every piece saved by savePiece.
+SplitResult splitSaveThrough(Session& session, Host& host, int64_t firstNumber, const SplitPieceSaver& savePiece);
 
 }  // namespace quillane

@@ -185,6 +185,29 @@ constexpr int kColorEditRanges = 232;
 constexpr int kColorActiveRange = 233;
 constexpr int kColorVuMeter = 234;
 
+// Labels of the split, normalize and pause-detection dialogs: no built-in text, a
+// language file's entry replaces the dialog's own label.
+constexpr int kPauseSettingsGroup = 248;
+constexpr int kSplitCaption = 250;
+constexpr int kSplitIntro = 253;
+constexpr int kSplitNaming = 255;
+constexpr int kSplitFirstNumber = 256;
+constexpr int kSplitId3v11 = 257;
+constexpr int kNormalizeCaption = 275;
+constexpr int kNormalizeIntro = 276;
+constexpr int kNormalizeStop = 277;
+constexpr int kNormalizePeakFound = 278;
+constexpr int kNormalizeLevelChange = 279;
+constexpr int kPauseCaption = 290;
+constexpr int kPauseIntro = 291;
+constexpr int kPauseThreshold = 293;
+constexpr int kPauseMinDuration = 294;
+constexpr int kPauseStart = 296;
+constexpr int kPauseStop = 297;
+constexpr int kPauseSkip = 298;
+constexpr int kPauseOffset = 299;
+constexpr int kPauseCutWhole = 301;
+
 // Other dialogs.
 constexpr int kDlgCancel = 241;
 constexpr int kDlgClose = 242;
