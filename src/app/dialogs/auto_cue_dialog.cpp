@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <QVBoxLayout>
 
 #include "edit/auto_cue.h"
@@ -16,6 +17,9 @@ namespace {
 
 constexpr int kEveryLabel = 661;
 constexpr int kIntervalField = 681;
+
+// Room beside a window title for the icon and the buttons that title bars carry.
+constexpr int kTitleBarButtons = 140;
 
 
 }  // namespace
@@ -49,6 +53,9 @@ AutoCueDialog::AutoCueDialog(Session& session, ShellHost& host, QWidget* parent)
   auto* column = new QVBoxLayout(this);
   column->addLayout(row);
   column->addWidget(buttons);
+  // Wide enough that the window manager shows the whole title (a language file's may be long).
+  const int titleWidth = fontMetrics().horizontalAdvance(windowTitle()) + kTitleBarButtons;
+  column->addSpacerItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Fixed, QSizePolicy::Fixed));
   column->setSizeConstraint(QLayout::SetFixedSize);
 
   interval_->setFocus();
