@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
     session->playback.output = &output;
 
     MainWindow window(*session);
-    window.start(file);
+    window.start(file, true);
     status = app.exec();
   }
   exitAfterSound(status);

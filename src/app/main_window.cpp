@@ -22,6 +22,8 @@
 #include "app/accelerator_table.h"
 #include "app/control_panel.h"
 #include "app/dialogs/dialog_runner.h"
+#include "app/dialogs/first_start.h"
+#include "app/dialogs/program_restart.h"
 #include "app/graph_view.h"
 #include "app/image_canvas.h"
 #include "app/qt_dialogs.h"
@@ -29,6 +31,7 @@
 #include "audio/level_meter.h"
 #include "edit/edit_model.h"
 #include "settings/settings.h"
+#include "settings/settings_location.h"
 #include "settings/ui_text.h"
 #include "shell/command_ids.h"
 #include "shell/dispatch_command.h"
@@ -158,7 +161,7 @@ void MainWindow::buildCentralArea() {
   area_->setMinimumSize(panel_->minimumSizeHint().width(), panel_->sizeHint().height() + kGraphToPanel + 40);
 }
 
-void MainWindow::start(const std::string& commandLineFile) {
+void MainWindow::start(const std::string& commandLineFile, bool firstStartDialogs) {
   placeAtStoredRectangle();
   setAcceptDrops(true);
   show();
@@ -168,9 +171,8 @@ void MainWindow::start(const std::string& commandLineFile) {
   // looks again then.
   keepFrameOnScreen();
   graph_->setFocus(Qt::OtherFocusReason);
-  // The About box on the first start of a new version and the first-start
-  // language question come with their dialogs (401 and 300), which this build
-  // does not have.
+  if (firstStartDialogs)
+    showFirstStartDialogs(session_, *this, languageFolders(programDataFolder(), session_.settingsFile));
   openCommandLineFile(session_, *this, commandLineFile);
   rebuildRecentMenu();
   rebuildRangeMenu();
@@ -481,6 +483,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     shutDown_ = true;
   }
   event->accept();
+}
+
+void MainWindow::restartProgram() {
+  const std::string file = session_.stream.isOpen() ? session_.stream.sourcePath : std::string();
+  if (close()) startProgramAgain(file);
 }
 
 void MainWindow::shutdown() {

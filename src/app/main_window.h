@@ -34,8 +34,15 @@ class MainWindow : public QMainWindow, public ShellHost {
 
   // The rest of start-up once the window is built: lay out, accept drops, show,
   // open the command-line file, build the recent-file and "&List" entries and
-  // raise the priority when the settings ask for it.
-  void start(const std::string& commandLineFile);
+  // raise the priority when the settings ask for it. The program's own start
+  // (firstStartDialogs) shows the About box of a new version and the first
+  // start's language question before the file opens.
+  void start(const std::string& commandLineFile, bool firstStartDialogs = false);
+
+  // A new language was chosen: the window closes as the close box would (the
+  // unsaved-changes question, then the shutdown that writes the settings), and a
+  // new instance of the program starts on the open file.
+  virtual void restartProgram();
 
   // --- Host ---
   MessageAnswer messageBox(const std::string& text, const std::string& caption, MessageIcon icon,
