@@ -1,6 +1,7 @@
 #include "app/dialogs/normalize_dialog.h"
 
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -20,7 +21,7 @@ namespace quillane {
 namespace {
 
 // Controls of the "Normalize selection" dialog.
-// 611 "&OK" and 612 "&Cancel" come with okCancelRow.
+// 611 "&OK" and 612 "&Cancel" come with okCancelButtons.
 constexpr int kStopButton = 601;
 constexpr int kLevelSlider = 631;
 constexpr int kProgressBar = 617;
@@ -51,18 +52,18 @@ class NormalizeDialog : public QDialog {
     setWindowTitle(tableLabel(text, ui::kNormalizeCaption, "Normalize selection"));
     setModal(true);
 
-    auto* intro = numbered(new QLabel(tableLabel(text, ui::kNormalizeIntro, kIntro), this), kIntroText);
+    auto* intro = numberedControl(new QLabel(tableLabel(text, ui::kNormalizeIntro, kIntro), this), kIntroText);
     intro->setWordWrap(true);
     intro->setTextFormat(Qt::PlainText);
     intro->setMinimumWidth(300);
 
-    progress_ = numbered(new QProgressBar(this), kProgressBar);
+    progress_ = numberedControl(new QProgressBar(this), kProgressBar);
     progress_->setRange(0, 100);
 
     auto* peakLabel =
-        numbered(new QLabel(tableLabel(text, ui::kNormalizePeakFound, "Peak found:"), this), kPeakFoundLabel);
+        numberedControl(new QLabel(tableLabel(text, ui::kNormalizePeakFound, "Peak found:"), this), kPeakFoundLabel);
     auto* changeLabel =
-        numbered(new QLabel(tableLabel(text, ui::kNormalizeLevelChange, "Level change:"), this), kLevelChangeLabel);
+        numberedControl(new QLabel(tableLabel(text, ui::kNormalizeLevelChange, "Level change:"), this), kLevelChangeLabel);
     peakValue_ = valueLabel("peakValue", this);
     changeValue_ = valueLabel("levelChangeValue", this);
     auto* values = new QGridLayout;
@@ -72,7 +73,7 @@ class NormalizeDialog : public QDialog {
     values->addWidget(changeValue_, 1, 1);
     values->setColumnStretch(1, 1);
 
-    stop_ = numbered(new QPushButton(tableLabel(text, ui::kNormalizeStop, "&Stop"), this), kStopButton);
+    stop_ = numberedControl(new QPushButton(tableLabel(text, ui::kNormalizeStop, "&Stop"), this), kStopButton);
     stop_->setAutoDefault(false);
     connect(stop_, &QPushButton::clicked, this, [this] { stopScan(); });
 
@@ -92,11 +93,12 @@ class NormalizeDialog : public QDialog {
     body->addSpacing(12);
     body->addLayout(right);
 
-    auto* buttons = okCancelRow(text, this, [this](bool accepted) { finish(accepted); });
+    QDialogButtonBox* buttons =
+        okCancelButtons(this, dialogLabel(text, ui::kLabelOk, "&OK"), uiText(text, ui::kDlgCancel));
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(body, 1);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
 
     timer_ = makeScanTimer(this, [this] { tick(); });
     showScan();
@@ -108,11 +110,12 @@ class NormalizeDialog : public QDialog {
     return result_;
   }
 
+  void accept() override { finish(true); }
   void reject() override { finish(false); }  // Escape and the close box
 
  private:
   QSlider* makeSlider() {
-    slider_ = numbered(new QSlider(Qt::Vertical, this), kLevelSlider);
+    slider_ = numberedControl(new QSlider(Qt::Vertical, this), kLevelSlider);
     slider_->setRange(0, kNormalizeSliderMax);
     // Position 0 (+48 dB) at the top; the arrow keys move the thumb the way they point.
     slider_->setInvertedAppearance(true);

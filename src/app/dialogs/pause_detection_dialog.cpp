@@ -69,22 +69,22 @@ class PauseDetectionDialog : public QDialog {
     setWindowTitle(tableLabel(text, ui::kPauseCaption, "Pause detection"));
     setModal(true);
 
-    auto* intro = numbered(new QLabel(tableLabel(text, ui::kPauseIntro, kIntro), this), kIntroText);
+    auto* intro = numberedControl(new QLabel(tableLabel(text, ui::kPauseIntro, kIntro), this), kIntroText);
     intro->setWordWrap(true);
     intro->setTextFormat(Qt::PlainText);
     intro->setMinimumWidth(420);
 
-    progress_ = numbered(new QProgressBar(this), kProgressBar);
+    progress_ = numberedControl(new QProgressBar(this), kProgressBar);
     progress_->setRange(0, 100);
     found_ = valueLabel("foundCount", this);
 
-    start_ = numbered(new QPushButton(tableLabel(text, ui::kPauseStart, "&Start"), this), kStartButton);
+    start_ = numberedControl(new QPushButton(tableLabel(text, ui::kPauseStart, "&Start"), this), kStartButton);
     start_->setDefault(true);
     connect(start_, &QPushButton::clicked, this, [this] { startScan(); });
-    stop_ = numbered(new QPushButton(tableLabel(text, ui::kPauseStop, "St&op"), this), kStopButton);
+    stop_ = numberedControl(new QPushButton(tableLabel(text, ui::kPauseStop, "St&op"), this), kStopButton);
     stop_->setAutoDefault(false);
     connect(stop_, &QPushButton::clicked, this, [this] { stopScan(); });
-    auto* close = numbered(new QPushButton(tableText(text, ui::kDlgClose), this), kCloseButton);
+    auto* close = numberedControl(new QPushButton(tableText(text, ui::kDlgClose), this), kCloseButton);
     close->setAutoDefault(false);
     connect(close, &QPushButton::clicked, this, [this] { closeDialog(); });
 
@@ -115,7 +115,7 @@ class PauseDetectionDialog : public QDialog {
   QGroupBox* settingsGroup() {
     const UiText& text = session_.text;
     const Settings& settings = session_.settings;
-    auto* group = numbered(new QGroupBox(tableLabel(text, ui::kPauseSettingsGroup, "Settings"), this), kSettingsGroup);
+    auto* group = numberedControl(new QGroupBox(tableLabel(text, ui::kPauseSettingsGroup, "Settings"), this), kSettingsGroup);
     auto* grid = new QGridLayout(group);
 
     threshold_ = addSlider(grid, 0, tableLabel(text, ui::kPauseThreshold, "Threshold level"), kThresholdLabel,
@@ -128,8 +128,8 @@ class PauseDetectionDialog : public QDialog {
                         kSilenceOffsetMax, settings.silence_offset, "offsetValue", &offsetValue_);
 
     auto* skipLabel =
-        numbered(new QLabel(tableLabel(text, ui::kPauseSkip, "After a pause detection skip (sec)"), group), kSkipLabel);
-    skip_ = numbered(new QLineEdit(QString::number(settings.silence_skip), group), kSkipField);
+        numberedControl(new QLabel(tableLabel(text, ui::kPauseSkip, "After a pause detection skip (sec)"), group), kSkipLabel);
+    skip_ = numberedControl(new QLineEdit(QString::number(settings.silence_skip), group), kSkipField);
     skip_->setValidator(new QIntValidator(0, kMaxSkipSeconds, skip_));
     skip_->setMaxLength(5);
     skip_->setMaximumWidth(skip_->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 16);
@@ -138,7 +138,7 @@ class PauseDetectionDialog : public QDialog {
     grid->addWidget(skip_, 3, 1, Qt::AlignLeft);
 
     cutWhole_ =
-        numbered(new QCheckBox(tableLabel(text, ui::kPauseCutWhole, "Cut whole pause"), group), kCutWholePauseBox);
+        numberedControl(new QCheckBox(tableLabel(text, ui::kPauseCutWhole, "Cut whole pause"), group), kCutWholePauseBox);
     cutWhole_->setChecked(detection_.cutWholePause);
     connect(cutWhole_, &QCheckBox::toggled, this, [this](bool on) { detection_.cutWholePause = on; });
     grid->addWidget(cutWhole_, 4, 0, 1, 3);
@@ -149,8 +149,8 @@ class PauseDetectionDialog : public QDialog {
   QSlider* addSlider(QGridLayout* grid, int row, const QString& caption, int labelId, int sliderId, int low, int high,
                      int value, const char* valueName, QLabel** valueText) {
     QWidget* group = grid->parentWidget();
-    auto* label = numbered(new QLabel(caption, group), labelId);
-    auto* slider = numbered(new QSlider(Qt::Horizontal, group), sliderId);
+    auto* label = numberedControl(new QLabel(caption, group), labelId);
+    auto* slider = numberedControl(new QSlider(Qt::Horizontal, group), sliderId);
     slider->setRange(low, high);
     slider->setValue(value);
     slider->setMinimumWidth(200);

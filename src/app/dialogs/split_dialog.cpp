@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -21,7 +22,7 @@ namespace quillane {
 namespace {
 
 // Controls of the "Split file" dialog.
-// 611 "&OK" and 612 "&Cancel" come with okCancelRow.
+// 611 "&OK" and 612 "&Cancel" come with okCancelButtons.
 constexpr int kFolderButton = 601;
 constexpr int kId3v11Box = 621;
 constexpr int kDestinationGroup = 641;
@@ -44,7 +45,7 @@ constexpr const char* kIntro =
     "purposes.";
 
 QLabel* wrappedText(const QString& text, int controlId, QWidget* parent) {
-  auto* label = numbered(new QLabel(text, parent), controlId);
+  auto* label = numberedControl(new QLabel(text, parent), controlId);
   label->setWordWrap(true);
   label->setTextFormat(Qt::PlainText);
   return label;
@@ -74,10 +75,12 @@ class SplitDialog : public QDialog {
     layout->addWidget(destinationGroup());
     layout->addWidget(namingGroup());
 
-    auto* buttons = okCancelRow(text, this, [this](bool accepted) { finish(accepted); });
-    layout->addLayout(buttons);
+    QDialogButtonBox* buttons =
+        okCancelButtons(this, dialogLabel(text, ui::kLabelOk, "&OK"), uiText(text, ui::kDlgCancel));
+    layout->addWidget(buttons);
   }
 
+  void accept() override { finish(true); }
   void reject() override { finish(false); }  // Escape and the close box
 
   int64_t firstNumber() const {
@@ -88,8 +91,8 @@ class SplitDialog : public QDialog {
 
  private:
   QGroupBox* destinationGroup() {
-    auto* group = numbered(new QGroupBox(QStringLiteral("Destination directory"), this), kDestinationGroup);
-    folder_ = numbered(new QPushButton(group), kFolderButton);
+    auto* group = numberedControl(new QGroupBox(QStringLiteral("Destination directory"), this), kDestinationGroup);
+    folder_ = numberedControl(new QPushButton(group), kFolderButton);
     folder_->setAutoDefault(false);
     folder_->setMinimumWidth(kFolderButtonWidth);
     connect(folder_, &QPushButton::clicked, this, [this] { chooseFolder(); });
@@ -101,13 +104,13 @@ class SplitDialog : public QDialog {
 
   QGroupBox* namingGroup() {
     const UiText& text = session_.text;
-    auto* group = numbered(new QGroupBox(tableLabel(text, ui::kSplitNaming, "Filename creation"), this), kNamingGroup);
-    pattern_ = numbered(new QLineEdit(QString::fromStdString(session_.settings.split_name), group), kPatternField);
+    auto* group = numberedControl(new QGroupBox(tableLabel(text, ui::kSplitNaming, "Filename creation"), this), kNamingGroup);
+    pattern_ = numberedControl(new QLineEdit(QString::fromStdString(session_.settings.split_name), group), kPatternField);
     pattern_->setMaxLength(kPatternMaxLength);
 
     auto* numberLabel =
-        numbered(new QLabel(tableLabel(text, ui::kSplitFirstNumber, "%N begins with"), group), kFirstNumberLabel);
-    firstNumber_ = numbered(new QLineEdit(QString::number(kDefaultFirstNumber), group), kFirstNumberField);
+        numberedControl(new QLabel(tableLabel(text, ui::kSplitFirstNumber, "%N begins with"), group), kFirstNumberLabel);
+    firstNumber_ = numberedControl(new QLineEdit(QString::number(kDefaultFirstNumber), group), kFirstNumberField);
     // Digits only, as many as a track number can use.
     firstNumber_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")),
                                                                firstNumber_));
@@ -118,7 +121,7 @@ class SplitDialog : public QDialog {
     numberRow->addWidget(firstNumber_);
     numberRow->addStretch(1);
 
-    id3v11_ = numbered(
+    id3v11_ = numberedControl(
         new QCheckBox(tableLabel(text, ui::kSplitId3v11, "Create ID3v1.1 tags (using %T, %A (or %D), %C, %N)"), group),
         kId3v11Box);
     id3v11_->setChecked(session_.settings.split_id3v11 != 0);
