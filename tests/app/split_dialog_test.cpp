@@ -115,7 +115,7 @@ TEST(SplitDialog, ThreeCuesWriteFourTaggedFilesThatDecode) {
               EXPECT_EQ(control<QLineEdit>(681)->text(), "Track %N");
               EXPECT_EQ(control<QLineEdit>(682)->text(), "1");
               EXPECT_FALSE(control<QCheckBox>(621)->isChecked());
-              EXPECT_EQ(control<QGroupBox>(641)->title(), "Destination directory");
+              EXPECT_EQ(control<QGroupBox>(641)->title(), "Select folder for split files:");
               EXPECT_EQ(control<QGroupBox>(642)->title(), "Filename creation");
               EXPECT_TRUE(control<QLabel>(662)->text().startsWith("%N = Track (cue/cut) number\n"));
               EXPECT_TRUE(control<QLabel>(663)->text().startsWith("IMPORTANT: You should always use %N"));

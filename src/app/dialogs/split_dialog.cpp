@@ -91,7 +91,10 @@ class SplitDialog : public QDialog {
 
  private:
   QGroupBox* destinationGroup() {
-    auto* group = numberedControl(new QGroupBox(QStringLiteral("Destination directory"), this), kDestinationGroup);
+    // Entry 254, built in, titles both the group (its own "Destination directory"
+    // never shows) and the folder chooser.
+    auto* group =
+        numberedControl(new QGroupBox(tableText(session_.text, ui::kSplitSelectFolder), this), kDestinationGroup);
     folder_ = numberedControl(new QPushButton(group), kFolderButton);
     folder_->setAutoDefault(false);
     folder_->setMinimumWidth(kFolderButtonWidth);
