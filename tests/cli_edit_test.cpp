@@ -43,6 +43,28 @@ TEST(CliSave, WithoutEditsWritesTheAudioBytes) {
   EXPECT_EQ(out, expected);
 }
 
+// A source's ID3v2 tag (the bytes before its first frame) is kept unless
+// --drop-id3v2 asks otherwise: a save loses no title, artist or picture by itself.
+TEST(CliSave, TheId3v2TagIsKeptUnlessDropped) {
+  test::TempDir dir;
+  const auto source = test::dataPath("id3v2.mp3");
+  const Bytes in = test::readBytes(source);
+  ASSERT_EQ(std::string(in.begin(), in.begin() + 3), "ID3");
+  const auto kept = cli("save " + q(source) + " -o " + q(dir / "kept.mp3"));
+  ASSERT_EQ(kept.status, 0) << kept.err;
+  const Bytes out = test::readBytes(dir / "kept.mp3");
+  ASSERT_GE(out.size(), 10u);
+  EXPECT_EQ(Bytes(out.begin(), out.begin() + 10), Bytes(in.begin(), in.begin() + 10));
+
+  const auto dropped = cli("save " + q(source) + " -o " + q(dir / "dropped.mp3") + " --drop-id3v2");
+  ASSERT_EQ(dropped.status, 0) << dropped.err;
+  const Bytes without = test::readBytes(dir / "dropped.mp3");
+  ASSERT_GE(without.size(), 2u);
+  EXPECT_EQ(without[0], 0xFF);  // the first frame's sync comes first
+  EXPECT_LT(without.size(), out.size());
+  EXPECT_EQ(cli("save " + q(source) + " -o " + q(dir / "x.mp3") + " --drop-id3v2 --keep-id3v2").status, 2);
+}
+
 TEST(CliSave, CutsDropExactlyTheFramesStartingInTheRange) {
   test::TempDir dir;
   const auto source = test::dataPath("cbr128_notag.mp3");

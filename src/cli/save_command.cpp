@@ -16,6 +16,7 @@ struct SaveOptions {
   bool append = false;
   bool noXing = false;
   bool keepId3v2 = false;
+  bool dropId3v2 = false;
   bool noId3v1 = false;
   bool force = false;
 };
@@ -28,7 +29,8 @@ int runSave(const SaveOptions& o, const CLI::App& command) {
   if (!applySelection(session, o.selection, error)) return failWith(error);
 
   if (o.noXing) session.settings.write_xing = 0;
-  if (o.keepId3v2) session.settings.keep_id3v2 = 1;
+  // The ID3v2 tag (the bytes before the first frame) is kept unless dropped.
+  session.settings.keep_id3v2 = o.dropId3v2 ? 0 : 1;
   if (o.noId3v1) session.stream.hasId3v1 = 0;
 
   SaveRequest request;
@@ -55,7 +57,10 @@ void registerSaveCommand(CLI::App& app, CommandResult& result) {
       ->type_name("A-B");
   command->add_flag("--append", o->append, "Append to OUT (over its ID3v1 tag) instead of creating it");
   command->add_flag("--no-xing", o->noXing, "Write no Xing tag into a variable-bit-rate file");
-  command->add_flag("--keep-id3v2", o->keepId3v2, "Keep the data before the first frame of a source with ID3v2");
+  command->add_flag("--keep-id3v2", o->keepId3v2,
+                    "Keep the data before the first frame of a source with ID3v2 (the default)");
+  command->add_flag("--drop-id3v2", o->dropId3v2, "Leave out the data before the first frame (the ID3v2 tag)")
+      ->excludes("--keep-id3v2");
   command->add_flag("--no-id3v1", o->noId3v1, "Write no ID3v1 tag");
   command->add_flag("--force", o->force, "Overwrite an existing OUT");
   command->footer(
