@@ -232,6 +232,13 @@ constexpr int kGainLockSliders = 286;
 constexpr int kAutoCueCaption = 304;
 constexpr int kAutoCueEvery = 305;
 
+// Labels whose English is the dialog's own text (no built-in entry); a language
+// file may set them.
+constexpr int kCfgEncoderNote = 235;  // the Encoder page until recording exists
+constexpr int kAboutWhatsNew = 306;
+constexpr int kAboutLicense = 307;
+constexpr int kAboutHomepage = 308;
+
 // Header values of the loaded language file (no built-in text).
 constexpr int kLanguageName = 310;
 constexpr int kLanguageEditedBy = 311;

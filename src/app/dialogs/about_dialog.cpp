@@ -9,6 +9,7 @@
 #include "app/dialogs/numbered_control.h"
 #include "settings/about_text.h"
 #include "settings/settings_location.h"
+#include "settings/ui_text_ids.h"
 
 namespace quillane {
 namespace {
@@ -39,9 +40,15 @@ AboutDialog::AboutDialog(Session& session, ShellHost& host, const std::filesyste
 
   auto* buttons = new QDialogButtonBox(this);
   auto* ok = numbered(buttons->addButton(tableLabel(session.text, kEntryOk, "&OK"), QDialogButtonBox::AcceptRole), 611);
-  auto* news = numbered(buttons->addButton(QStringLiteral("What's New"), QDialogButtonBox::ActionRole), 601);
-  auto* licence = numbered(buttons->addButton(QStringLiteral("License"), QDialogButtonBox::ActionRole), 602);
-  auto* homepage = numbered(buttons->addButton(QStringLiteral("Homepage"), QDialogButtonBox::ActionRole), 603);
+  auto* news = numbered(buttons->addButton(tableLabel(session.text, ui::kAboutWhatsNew, "What's New"),
+                                                 QDialogButtonBox::ActionRole),
+                               601);
+  auto* licence = numbered(buttons->addButton(tableLabel(session.text, ui::kAboutLicense, "License"),
+                                                    QDialogButtonBox::ActionRole),
+                                  602);
+  auto* homepage = numbered(buttons->addButton(tableLabel(session.text, ui::kAboutHomepage, "Homepage"),
+                                                     QDialogButtonBox::ActionRole),
+                                   603);
   for (QPushButton* button : {news, licence, homepage}) button->setAutoDefault(false);
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -14,6 +14,7 @@
 
 #include "app/dialogs/numbered_control.h"
 #include "settings/configuration_rules.h"
+#include "settings/ui_text_ids.h"
 
 namespace quillane {
 namespace {
@@ -153,12 +154,13 @@ void DevicesPage::refresh() {
   inputs_->setEnabled(!session_.recordInitialised);
 }
 
-QWidget* makeEncoderPage(QWidget* parent) {
+QWidget* makeEncoderPage(const UiText& text, QWidget* parent) {
   auto* page = new QWidget(parent);
   page->setObjectName(QStringLiteral("page312"));
-  auto* note = new QLabel(QStringLiteral("The encoder settings (LAME, bit rate, sample rate, the folder and base name of "
-                                         "recordings) come with recording, which this version of Quillane does not "
-                                         "have yet."),
+  auto* note = new QLabel(tableLabel(text, ui::kCfgEncoderNote,
+                                     "The encoder settings (LAME, bit rate, sample rate, the folder and base name of "
+                                     "recordings) come with recording, which this version of Quillane does not "
+                                     "have yet."),
                           page);
   note->setWordWrap(true);
   auto* layout = new QVBoxLayout(page);

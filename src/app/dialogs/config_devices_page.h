@@ -40,6 +40,6 @@ class DevicesPage : public QWidget {
 
 // Page 312 "Encoder [F12]": the encoder settings arrive with recording; until
 // then the page says so.
-QWidget* makeEncoderPage(QWidget* parent);
+QWidget* makeEncoderPage(const UiText& text, QWidget* parent);
 
 }  // namespace quillane

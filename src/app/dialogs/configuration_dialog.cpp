@@ -33,7 +33,7 @@ ConfigurationDialog::ConfigurationDialog(Session& session, ShellHost& host,
   tabs_ = numbered(new QTabWidget(this), 301);
   operation_ = new OperationPage(session, host, languageFolders, tabs_);
   tabs_->addTab(new DevicesPage(session, tabs_), tableText(text, ui::kCfgTabDevices));
-  tabs_->addTab(makeEncoderPage(tabs_), tableText(text, ui::kCfgTabEncoder));
+  tabs_->addTab(makeEncoderPage(text, tabs_), tableText(text, ui::kCfgTabEncoder));
   tabs_->addTab(operation_, tableText(text, ui::kCfgTabOperation));
   tabs_->addTab(new MiscPage(session, host, std::move(chooser), tabs_), tableText(text, ui::kCfgTabMisc));
   tabs_->setCurrentIndex(session.configTab < tabs_->count() ? session.configTab : kDevicesTab);
