@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 
 #include <cstring>
 #include <filesystem>
@@ -97,10 +99,10 @@ TEST(SaveJob, WithoutRangesTheAudioAndTheTagAreCopied) {
   struct Case {
     const char* file;
     int keepId3v2;
-    int64_t leading;  // bytes before the first audio frame expected in the output
+    int64_t leading;  // bytes before the first frame expected in the output: the ID3v2 tag, never a tag frame
   };
   for (const Case c : {Case{"cbr128_notag.mp3", 0, 0}, Case{"cbr128_info.mp3", 0, 0}, Case{"id3v1.mp3", 0, 0},
-                       Case{"id3v2.mp3", 0, 0}, Case{"id3v2.mp3", 1, 880}, Case{"id3v1v2.mp3", 1, 774},
+                       Case{"id3v2.mp3", 0, 0}, Case{"id3v2.mp3", 1, 463}, Case{"id3v1v2.mp3", 1, 357},
                        Case{"cbr128_info.mp3", 1, 0}, Case{"layer2_mpeg1.mp2", 0, 0}, Case{"mpeg2_22k.mp3", 0, 0}}) {
     SCOPED_TRACE(std::string(c.file) + " keep_id3v2=" + std::to_string(c.keepId3v2));
     test::TempDir dir;
@@ -123,6 +125,42 @@ TEST(SaveJob, WithoutRangesTheAudioAndTheTagAreCopied) {
     // A whole save: the file goes to the recent list and the edits count as saved.
     EXPECT_EQ(s.settings.file_recent[0], out.string());
     EXPECT_FALSE(s.edits.modified);
+    expectDecodes(out);
+  }
+}
+
+int count(const Bytes& bytes, const std::string& what) {
+  int n = 0;
+  for (auto at = bytes.begin(); (at = std::search(at, bytes.end(), what.begin(), what.end())) != bytes.end(); ++at) ++n;
+  return n;
+}
+
+// A kept ID3v2 tag is copied without the source's Xing/Info frame behind it: a
+// variable-bit-rate save has exactly one Xing frame, the new one with the right
+// count, and a constant-bit-rate save none.
+TEST(SaveJob, AKeptId3v2TagBringsNoStaleTagFrame) {
+  test::TempDir dir;
+  const Bytes tagged = test::readBytes(test::dataPath("id3v2.mp3"));
+  const Bytes tag = slice(tagged, 0, 463);  // the ID3v2 tag: 10 + its syncsafe size
+  Bytes vbr = tag;
+  append(vbr, test::readBytes(test::dataPath("vbr_xing.mp3")));
+  test::writeBytes(dir / "vbr_tagged.mp3", vbr);
+  struct Case {
+    fs::path source;
+    int xingFrames;  // expected in the output
+  };
+  for (const Case& c : {Case{test::dataPath("id3v2.mp3"), 0}, Case{dir / "vbr_tagged.mp3", 1}}) {
+    SCOPED_TRACE(c.source.string());
+    Session s;
+    s.settings.keep_id3v2 = 1;
+    ASSERT_TRUE(test::openInSession(s, c.source));
+    test::ScriptedHost host;
+    const fs::path out = dir / "out.mp3";
+    fs::remove(out);
+    ASSERT_EQ(runSave(s, host, out).result, SaveJob::Result::Finished);
+    const Bytes written = test::readBytes(out);
+    EXPECT_EQ(slice(written, 0, 463), tag);
+    EXPECT_EQ(count(written, "Xing") + count(written, "Info"), c.xingFrames);
     expectDecodes(out);
   }
 }

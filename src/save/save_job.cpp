@@ -145,10 +145,12 @@ bool SaveJob::open() {
   // The frames go out in blocks of about 62 KB: each one a single write.
   destination_.setUnbuffered();
 
-  // Leading data: the ID3v2 tag and whatever else lies before the first audio frame.
-  if (s.settings.keep_id3v2 && stream.hasId3v2 && stream.audioStart < kLeadingDataLimit && !append &&
-      stream.audioStart > 0) {
-    std::vector<uint8_t> leading(static_cast<size_t>(stream.audioStart));
+  // Leading data: the ID3v2 tag and whatever else lies before the first frame. A
+  // Xing/Info tag frame of the source is not part of it: the save writes its own,
+  // and a stale one ahead of it would give players the old frame count.
+  const int64_t leadingEnd = std::min(stream.firstFrameStart, stream.audioStart);
+  if (s.settings.keep_id3v2 && stream.hasId3v2 && leadingEnd < kLeadingDataLimit && !append && leadingEnd > 0) {
+    std::vector<uint8_t> leading(static_cast<size_t>(leadingEnd));
     if (stream.sourceFile.readAt(0, leading.data(), leading.size()) != leading.size()) {
       fail(stream.sourcePath + ": " + std::strerror(errno ? errno : EIO));
       return false;

@@ -17,6 +17,7 @@ struct AudioStream {
   BinaryFile sourceFile;
   int64_t fileSize = 0;
   int64_t audioStart = 0;  // first audio frame
+  int64_t firstFrameStart = 0;  // the first frame the scan found: a Xing/Info tag frame, else audioStart
   int64_t audioEnd = 0;    // just past the audio: the ID3v1 tag's start, else fileSize
   FrameHeader currentHeader;  // the frame found last by any search or read
   float avgFrameSize = 0.0f;  // bytes

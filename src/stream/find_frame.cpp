@@ -70,6 +70,7 @@ int64_t findFrame(AudioStream& stream, int64_t offset) {
 void resetStreamState(AudioStream& stream) {
   stream.fileSize = 0;
   stream.audioStart = 0;
+  stream.firstFrameStart = 0;
   stream.audioEnd = 0;
   stream.currentHeader = FrameHeader{};
   stream.avgFrameSize = 0.0f;

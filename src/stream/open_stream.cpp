@@ -55,6 +55,7 @@ int scanStream(AudioStream& stream) {
     p += kSearchSpan;
   } while (p < stream.audioEnd && stream.audioStart < 0);
   if (stream.audioStart < 0 || stream.audioStart >= stream.audioEnd) return 0;
+  stream.firstFrameStart = stream.audioStart;
   FrameHeader reference = stream.currentHeader;
 
   stream.cursor = stream.audioStart;
