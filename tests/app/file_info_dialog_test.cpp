@@ -137,7 +137,9 @@ TEST(FileInfoDialog, KeepId3v2IsOnByDefaultAndDecidesWhetherASaveKeepsTheTag) {
     saveTo(f.session, dir / "out.mp3");
     const test::Bytes source = test::readBytes(test::dataPath("id3v2.mp3"));
     const test::Bytes out = test::readBytes(dir / "out.mp3");
-    const auto leading = static_cast<size_t>(f.session.stream.audioStart);
+    // The tag: the bytes before the first frame (the source's Info frame is not kept).
+    const auto leading = static_cast<size_t>(f.session.stream.firstFrameStart);
+    ASSERT_GT(leading, 0u);
     ASSERT_GT(out.size(), leading);
     EXPECT_EQ(std::equal(source.begin(), source.begin() + static_cast<std::ptrdiff_t>(leading), out.begin()), keep);
   }
