@@ -29,7 +29,7 @@ AboutDialog::AboutDialog(Session& session, ShellHost& host, const std::filesyste
   setObjectName(QStringLiteral("dialog401"));
   setWindowTitle(QStringLiteral("Quillane - Lossless cutting and recording MP3"));
 
-  text_ = numbered(new QPlainTextEdit(this), 661);
+  text_ = numberedControl(new QPlainTextEdit(this), 661);
   text_->setReadOnly(true);
   text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -39,14 +39,14 @@ AboutDialog::AboutDialog(Session& session, ShellHost& host, const std::filesyste
   text_->setPlainText(shownText(aboutText(session.text)));
 
   auto* buttons = new QDialogButtonBox(this);
-  auto* ok = numbered(buttons->addButton(tableLabel(session.text, kEntryOk, "&OK"), QDialogButtonBox::AcceptRole), 611);
-  auto* news = numbered(buttons->addButton(tableLabel(session.text, ui::kAboutWhatsNew, "What's New"),
+  auto* ok = numberedControl(buttons->addButton(tableLabel(session.text, kEntryOk, "&OK"), QDialogButtonBox::AcceptRole), 611);
+  auto* news = numberedControl(buttons->addButton(tableLabel(session.text, ui::kAboutWhatsNew, "What's New"),
                                                  QDialogButtonBox::ActionRole),
                                601);
-  auto* licence = numbered(buttons->addButton(tableLabel(session.text, ui::kAboutLicense, "License"),
+  auto* licence = numberedControl(buttons->addButton(tableLabel(session.text, ui::kAboutLicense, "License"),
                                                     QDialogButtonBox::ActionRole),
                                   602);
-  auto* homepage = numbered(buttons->addButton(tableLabel(session.text, ui::kAboutHomepage, "Homepage"),
+  auto* homepage = numberedControl(buttons->addButton(tableLabel(session.text, ui::kAboutHomepage, "Homepage"),
                                                      QDialogButtonBox::ActionRole),
                                    603);
   for (QPushButton* button : {news, licence, homepage}) button->setAutoDefault(false);

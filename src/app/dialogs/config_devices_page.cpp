@@ -41,7 +41,7 @@ void fillDevices(QComboBox* list, const QList<QAudioDevice>& devices, const char
 }
 
 QSlider* bufferSlider(int controlId, int lowest, int highest, QWidget* parent) {
-  auto* slider = numbered(new QSlider(Qt::Horizontal, parent), controlId);
+  auto* slider = numberedControl(new QSlider(Qt::Horizontal, parent), controlId);
   slider->setRange(lowest, highest);
   slider->setSingleStep(1);
   slider->setPageStep(1);
@@ -50,7 +50,7 @@ QSlider* bufferSlider(int controlId, int lowest, int highest, QWidget* parent) {
 }
 
 QGroupBox* listBox(QComboBox* list, int boxId, const QString& title, QWidget* parent) {
-  auto* box = numbered(new QGroupBox(title, parent), boxId);
+  auto* box = numberedControl(new QGroupBox(title, parent), boxId);
   list->setParent(box);
   auto* layout = new QVBoxLayout(box);
   layout->addWidget(list);
@@ -63,37 +63,37 @@ DevicesPage::DevicesPage(Session& session, QWidget* parent) : QWidget(parent), s
   setObjectName(QStringLiteral("page311"));
   const UiText& text = session.text;
 
-  auto* decoder = numbered(new QGroupBox(tableLabel(text, kEntryDecoder, "MPEG Decoder"), this), 641);
-  systemDecoder_ = numbered(new QRadioButton(QStringLiteral("System (&FFmpeg)"), decoder), 601);
-  mpg123Decoder_ = numbered(new QRadioButton(QStringLiteral("lib&mpg123"), decoder), 602);
+  auto* decoder = numberedControl(new QGroupBox(tableLabel(text, kEntryDecoder, "MPEG Decoder"), this), 641);
+  systemDecoder_ = numberedControl(new QRadioButton(QStringLiteral("System (&FFmpeg)"), decoder), 601);
+  mpg123Decoder_ = numberedControl(new QRadioButton(QStringLiteral("lib&mpg123"), decoder), 602);
   auto* decoderLayout = new QHBoxLayout(decoder);
   decoderLayout->addWidget(systemDecoder_);
   decoderLayout->addWidget(mpg123Decoder_);
   decoderLayout->addStretch(1);
 
-  outputs_ = numbered(new QComboBox, 651);
-  inputs_ = numbered(new QComboBox, 652);
+  outputs_ = numberedControl(new QComboBox, 651);
+  inputs_ = numberedControl(new QComboBox, 652);
   fillDevices(outputs_, QMediaDevices::audioOutputs(), "No output devices!", session.settings.device_out);
   fillDevices(inputs_, QMediaDevices::audioInputs(), "No input devices!", session.settings.device_in);
 
   bufferMax_ = bufferSlider(631, kBufferMaxLowest, kBufferMaxHighest, this);
   bufferFrames_ = bufferSlider(632, kBufferFramesLowest, kBufferFramesHighest, this);
-  bufferMaxText_ = numbered(new QLabel(this), 671);
-  bufferFramesText_ = numbered(new QLabel(this), 672);
+  bufferMaxText_ = numberedControl(new QLabel(this), 671);
+  bufferFramesText_ = numberedControl(new QLabel(this), 672);
   // Wide enough for the longest value, so that the sliders keep their length.
   for (QLabel* value : {bufferMaxText_, bufferFramesText_})
     value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QStringLiteral(" 8 frame(s) ")));
   auto* sliders = new QGridLayout;
-  sliders->addWidget(numbered(new QLabel(tableLabel(text, kEntryBufferMax, "Maximum wave buffer size"), this), 662), 0, 0);
+  sliders->addWidget(numberedControl(new QLabel(tableLabel(text, kEntryBufferMax, "Maximum wave buffer size"), this), 662), 0, 0);
   sliders->addWidget(bufferMax_, 0, 1);
   sliders->addWidget(bufferMaxText_, 0, 2);
   sliders->addWidget(
-      numbered(new QLabel(tableLabel(text, kEntryBufferFrames, "Max frames/buffer (fast...reliable)"), this), 663), 1, 0);
+      numberedControl(new QLabel(tableLabel(text, kEntryBufferFrames, "Max frames/buffer (fast...reliable)"), this), 663), 1, 0);
   sliders->addWidget(bufferFrames_, 1, 1);
   sliders->addWidget(bufferFramesText_, 1, 2);
   sliders->setColumnStretch(1, 1);
 
-  peakBeep_ = numbered(new QCheckBox(tableLabel(text, kEntryPeakBeep, "Beep on reaching peak (Asterisk)"), this), 621);
+  peakBeep_ = numberedControl(new QCheckBox(tableLabel(text, kEntryPeakBeep, "Beep on reaching peak (Asterisk)"), this), 621);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(decoder);

@@ -52,8 +52,8 @@ MiscPage::MiscPage(Session& session, ShellHost& host, ColourChooser chooser, QWi
   setObjectName(QStringLiteral("page314"));
   const UiText& text = session.text;
 
-  auto* colourBox = numbered(new QGroupBox(tableLabel(text, kEntryColours, "Colors"), this), 641);
-  colours_ = numbered(new QListWidget(colourBox), 651);
+  auto* colourBox = numberedControl(new QGroupBox(tableLabel(text, kEntryColours, "Colors"), this), 641);
+  colours_ = numberedControl(new QListWidget(colourBox), 651);
   for (int entry = 0; entry < kColourCount; ++entry)
     colours_->addItem(new QListWidgetItem(swatch(colourSetting(session.settings, entry)),
                                           tableText(text, kColourNames[entry])));
@@ -67,11 +67,11 @@ MiscPage::MiscPage(Session& session, ShellHost& host, ColourChooser chooser, QWi
   auto* colourLayout = new QVBoxLayout(colourBox);
   colourLayout->addWidget(colours_);
 
-  auto* options = numbered(new QGroupBox(tableText(text, ui::kCfgTabMisc), this), 642);
-  highPriority_ = numbered(new QCheckBox(tableLabel(text, kEntryHighPriority, "Use higher priority"), options), 621);
-  warn_ = numbered(new QCheckBox(tableLabel(text, kEntryWarn, "Warn of unsaved changes"), options), 622);
+  auto* options = numberedControl(new QGroupBox(tableText(text, ui::kCfgTabMisc), this), 642);
+  highPriority_ = numberedControl(new QCheckBox(tableLabel(text, kEntryHighPriority, "Use higher priority"), options), 621);
+  warn_ = numberedControl(new QCheckBox(tableLabel(text, kEntryWarn, "Warn of unsaved changes"), options), 622);
   tooltips_ =
-      numbered(new QCheckBox(tableLabel(text, kEntryTooltips, "Show tooltips (changes after restart)"), options), 623);
+      numberedControl(new QCheckBox(tableLabel(text, kEntryTooltips, "Show tooltips (changes after restart)"), options), 623);
   auto* optionLayout = new QVBoxLayout(options);
   for (QCheckBox* option : {highPriority_, warn_, tooltips_}) optionLayout->addWidget(option);
   optionLayout->addStretch(1);

@@ -28,7 +28,7 @@ constexpr int kEntryLanguageNote = 224;
 constexpr int kStepDigits = 5;
 
 QLineEdit* stepEdit(int controlId, uint16_t frames, QWidget* parent) {
-  auto* edit = numbered(new QLineEdit(QString::number(frames), parent), controlId);
+  auto* edit = numberedControl(new QLineEdit(QString::number(frames), parent), controlId);
   edit->setMaxLength(kStepDigits);
   edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
   edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(QString(kStepDigits + 3, QLatin1Char('0'))));
@@ -44,23 +44,23 @@ OperationPage::OperationPage(Session& session, ShellHost& host,
   const UiText& text = session.text;
   const Settings& s = session.settings;
 
-  auto* navigation = numbered(new QGroupBox(tableLabel(text, kEntryNavigation, "Navigation"), this), 641);
+  auto* navigation = numberedControl(new QGroupBox(tableLabel(text, kEntryNavigation, "Navigation"), this), 641);
   smallStep_ = stepEdit(671, s.frameskiplo, navigation);
   largeStep_ = stepEdit(672, s.frameskiphi, navigation);
   auto* steps = new QGridLayout(navigation);
-  steps->addWidget(numbered(new QLabel(QStringLiteral("<<  >>"), navigation), 660), 0, 0);
+  steps->addWidget(numberedControl(new QLabel(QStringLiteral("<<  >>"), navigation), 660), 0, 0);
   steps->addWidget(smallStep_, 0, 1);
-  steps->addWidget(numbered(new QLabel(tableLabel(text, kEntrySkips, "skips"), navigation), 661), 0, 2);
-  steps->addWidget(numbered(new QLabel(QStringLiteral("<<<  >>>"), navigation), 662), 1, 0);
+  steps->addWidget(numberedControl(new QLabel(tableLabel(text, kEntrySkips, "skips"), navigation), 661), 0, 2);
+  steps->addWidget(numberedControl(new QLabel(QStringLiteral("<<<  >>>"), navigation), 662), 1, 0);
   steps->addWidget(largeStep_, 1, 1);
-  steps->addWidget(numbered(new QLabel(tableLabel(text, kEntrySkips, "skips"), navigation), 663), 1, 2);
+  steps->addWidget(numberedControl(new QLabel(tableLabel(text, kEntrySkips, "skips"), navigation), 663), 1, 2);
   steps->setColumnStretch(3, 1);
 
-  auto* mouse = numbered(new QGroupBox(tableLabel(text, kEntryMouseMethod, "Mouse selection method"), this), 642);
-  beginEndMethod_ = numbered(
+  auto* mouse = numberedControl(new QGroupBox(tableLabel(text, kEntryMouseMethod, "Mouse selection method"), this), 642);
+  beginEndMethod_ = numberedControl(
       new QRadioButton(tableLabel(text, kEntryBeginEnd, "Left = set begin / Right = set end"), mouse), 601);
   dragMethod_ =
-      numbered(new QRadioButton(tableLabel(text, kEntryDrag, "Left = new + drag / Right = set nearest"), mouse), 602);
+      numberedControl(new QRadioButton(tableLabel(text, kEntryDrag, "Left = new + drag / Right = set nearest"), mouse), 602);
   auto* mouseLayout = new QVBoxLayout(mouse);
   mouseLayout->addWidget(beginEndMethod_);
   mouseLayout->addWidget(dragMethod_);
@@ -74,8 +74,8 @@ OperationPage::OperationPage(Session& session, ShellHost& host,
   });
   showMouseMethod();
 
-  auto* language = numbered(new QGroupBox(tableLabel(text, kEntryLanguage, "Language"), this), 643);
-  languages_ = numbered(new QComboBox(language), 651);
+  auto* language = numberedControl(new QGroupBox(tableLabel(text, kEntryLanguage, "Language"), this), 643);
+  languages_ = numberedControl(new QComboBox(language), 651);
   const std::vector<std::string> entries = languageListEntries(languageFolders);
   for (const std::string& entry : entries) languages_->addItem(QString::fromStdString(entry));
   languages_->setCurrentIndex(languageListSelection(entries, s.language));
@@ -83,7 +83,7 @@ OperationPage::OperationPage(Session& session, ShellHost& host,
   auto* languageLayout = new QVBoxLayout(language);
   languageLayout->addWidget(languages_);
   languageLayout->addWidget(
-      numbered(new QLabel(tableLabel(text, kEntryLanguageNote, "Language appears after program restart"), language),
+      numberedControl(new QLabel(tableLabel(text, kEntryLanguageNote, "Language appears after program restart"), language),
                665));
 
   auto* layout = new QVBoxLayout(this);

@@ -30,7 +30,7 @@ ConfigurationDialog::ConfigurationDialog(Session& session, ShellHost& host,
   setWindowTitle(QStringLiteral("Quillane - %1")
                      .arg(title.empty() ? QStringLiteral("Configuration") : QString::fromStdString(title)));
 
-  tabs_ = numbered(new QTabWidget(this), 301);
+  tabs_ = numberedControl(new QTabWidget(this), 301);
   operation_ = new OperationPage(session, host, languageFolders, tabs_);
   tabs_->addTab(new DevicesPage(session, tabs_), tableText(text, ui::kCfgTabDevices));
   tabs_->addTab(makeEncoderPage(text, tabs_), tableText(text, ui::kCfgTabEncoder));
@@ -49,7 +49,7 @@ ConfigurationDialog::ConfigurationDialog(Session& session, ShellHost& host,
   });
 
   auto* buttons = new QDialogButtonBox(this);
-  auto* close = numbered(buttons->addButton(tableText(text, ui::kDlgClose), QDialogButtonBox::AcceptRole), 613);
+  auto* close = numberedControl(buttons->addButton(tableText(text, ui::kDlgClose), QDialogButtonBox::AcceptRole), 613);
   close->setDefault(true);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 

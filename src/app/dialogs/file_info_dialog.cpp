@@ -41,7 +41,7 @@ constexpr int kTrackDigits = 2;
 constexpr int kGenreDigits = 3;
 
 QLineEdit* fieldEdit(int controlId, int maxLength, QWidget* parent) {
-  auto* edit = numbered(new QLineEdit(parent), controlId);
+  auto* edit = numberedControl(new QLineEdit(parent), controlId);
   edit->setMaxLength(maxLength);
   return edit;
 }
@@ -69,8 +69,8 @@ FileInfoDialog::FileInfoDialog(Session& session, ShellHost&, QWidget* parent) : 
   columns->addLayout(right, 1);
 
   auto* buttons = new QDialogButtonBox(this);
-  auto* ok = numbered(buttons->addButton(tableLabel(session.text, kEntryOk, "&OK"), QDialogButtonBox::AcceptRole), 611);
-  numbered(buttons->addButton(tableText(session.text, ui::kDlgCancel), QDialogButtonBox::RejectRole), 612);
+  auto* ok = numberedControl(buttons->addButton(tableLabel(session.text, kEntryOk, "&OK"), QDialogButtonBox::AcceptRole), 611);
+  numberedControl(buttons->addButton(tableText(session.text, ui::kDlgCancel), QDialogButtonBox::RejectRole), 612);
   ok->setDefault(true);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -94,10 +94,10 @@ FileInfoDialog::FileInfoDialog(Session& session, ShellHost&, QWidget* parent) : 
 
 QWidget* FileInfoDialog::buildTagBox() {
   const UiText& text = session_.text;
-  auto* box = numbered(new QGroupBox(QStringLiteral("ID3v1"), this), 641);
-  useTag_ = numbered(new QCheckBox(tableLabel(text, kEntryUseTag, "Use ID3v&1 Tag"), box), 621);
+  auto* box = numberedControl(new QGroupBox(QStringLiteral("ID3v1"), this), 641);
+  useTag_ = numberedControl(new QCheckBox(tableLabel(text, kEntryUseTag, "Use ID3v&1 Tag"), box), 621);
   connect(useTag_, &QCheckBox::toggled, this, &FileInfoDialog::enableTagFields);
-  namesFromCue_ = numbered(new QPushButton(tableLabel(text, kEntryNamesFromCue, "Get names from current cue"), box), 601);
+  namesFromCue_ = numberedControl(new QPushButton(tableLabel(text, kEntryNamesFromCue, "Get names from current cue"), box), 601);
   namesFromCue_->setAutoDefault(false);
   connect(namesFromCue_, &QPushButton::clicked, this, [this] {
     Id3v1Fields shown = fields();
@@ -114,7 +114,7 @@ QWidget* FileInfoDialog::buildTagBox() {
 
   auto* grid = new QGridLayout;
   const auto addRow = [&](int row, int labelId, int entry, const char* ownText, QWidget* field) {
-    auto* label = numbered(new QLabel(tableLabel(text, entry, ownText), box), labelId);
+    auto* label = numberedControl(new QLabel(tableLabel(text, entry, ownText), box), labelId);
     label->setBuddy(field);
     grid->addWidget(label, row, 0);
     grid->addWidget(field, row, 1, 1, 5);
@@ -123,11 +123,11 @@ QWidget* FileInfoDialog::buildTagBox() {
   addRow(1, 662, kEntryArtist, "Artist", artist_);
   addRow(2, 663, kEntryAlbum, "Album", album_);
   // Year, track and genre share a row.
-  grid->addWidget(numbered(new QLabel(tableLabel(text, kEntryYear, "Year"), box), 664), 3, 0);
+  grid->addWidget(numberedControl(new QLabel(tableLabel(text, kEntryYear, "Year"), box), 664), 3, 0);
   grid->addWidget(year_, 3, 1);
-  grid->addWidget(numbered(new QLabel(tableLabel(text, kEntryTrack, "Track #"), box), 667), 3, 2, Qt::AlignRight);
+  grid->addWidget(numberedControl(new QLabel(tableLabel(text, kEntryTrack, "Track #"), box), 667), 3, 2, Qt::AlignRight);
   grid->addWidget(track_, 3, 3);
-  grid->addWidget(numbered(new QLabel(tableLabel(text, kEntryGenre, "Genre"), box), 668), 3, 4, Qt::AlignRight);
+  grid->addWidget(numberedControl(new QLabel(tableLabel(text, kEntryGenre, "Genre"), box), 668), 3, 4, Qt::AlignRight);
   grid->addWidget(genre_, 3, 5);
   addRow(4, 665, kEntryComment, "Comment", comment_);
   grid->setColumnStretch(1, 1);
@@ -142,18 +142,18 @@ QWidget* FileInfoDialog::buildTagBox() {
 
 QWidget* FileInfoDialog::buildHeaderBox() {
   const UiText& text = session_.text;
-  auto* box = numbered(new QGroupBox(tableLabel(text, kEntryFileHeader, "File header"), this), 642);
-  leadingData_ = numbered(new QPlainTextEdit(box), 673);
+  auto* box = numberedControl(new QGroupBox(tableLabel(text, kEntryFileHeader, "File header"), this), 642);
+  leadingData_ = numberedControl(new QPlainTextEdit(box), 673);
   leadingData_->setReadOnly(true);
   leadingData_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   leadingData_->setMinimumHeight(leadingData_->fontMetrics().lineSpacing() * 5);
-  writeXing_ = numbered(
+  writeXing_ = numberedControl(
       new QCheckBox(tableLabel(text, kEntryWriteXing, "Write Xing header on saving VBR files if possible (recommended)"),
                     box),
       622);
   writeXing_->setChecked(session_.settings.write_xing != 0);
   connect(writeXing_, &QCheckBox::toggled, this, [this](bool on) { session_.settings.write_xing = on ? 1 : 0; });
-  keepId3v2_ = numbered(new QCheckBox(tableLabel(text, kEntryKeepId3v2, "Keep ID3v2 tag"), box), 623);
+  keepId3v2_ = numberedControl(new QCheckBox(tableLabel(text, kEntryKeepId3v2, "Keep ID3v2 tag"), box), 623);
   keepId3v2_->setChecked(session_.settings.keep_id3v2 != 0);
 
   auto* layout = new QVBoxLayout(box);
@@ -165,9 +165,9 @@ QWidget* FileInfoDialog::buildHeaderBox() {
 
 QWidget* FileInfoDialog::buildFactsBox() {
   const UiText& text = session_.text;
-  auto* box = numbered(new QGroupBox(tableLabel(text, kEntryInformation, "File information"), this), 643);
-  auto* labels = numbered(new QLabel(tableText(text, ui::kFileInfoLabels), box), 671);
-  facts_ = numbered(new QLabel(box), 672);
+  auto* box = numberedControl(new QGroupBox(tableLabel(text, kEntryInformation, "File information"), this), 643);
+  auto* labels = numberedControl(new QLabel(tableText(text, ui::kFileInfoLabels), box), 671);
+  facts_ = numberedControl(new QLabel(box), 672);
   facts_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   auto* layout = new QHBoxLayout(box);
   layout->addWidget(labels, 0, Qt::AlignTop);

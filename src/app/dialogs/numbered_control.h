@@ -8,13 +8,6 @@
 
 namespace quillane {
 
-// Gives a dialog's control its number: the object name "control<id>" and the
-// property "controlId", by which tests and the screenshot script find it.
-template <class Widget>
-Widget* numbered(Widget* widget, int controlId) {
-  return numberedControl(widget, controlId);
-}
-
 // A label of a dialog: the text table's entry when a language file set it,
 // otherwise the dialog's own text.
 inline QString tableLabel(const UiText& table, int entry, const char* ownText) {
