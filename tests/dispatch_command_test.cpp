@@ -243,8 +243,7 @@ TEST(DispatchCommand, CommandsThatNeedAFileDoNothingWithoutOne) {
 TEST(DispatchCommand, UnavailableCommandsDoNothing) {
   EditedCopy w;
   w.host.unavailableDialogs = {dlg::kGain, dlg::kConfiguration, dlg::kSplit};
-  for (int id : {cmd::kRecord, cmd::kTurboGrabber, cmd::kGain, cmd::kConfigure, cmd::kConfigureEncoder,
-                 cmd::kSaveSplit})
+  for (int id : {cmd::kGain, cmd::kConfigure, cmd::kConfigureEncoder, cmd::kSaveSplit})
     EXPECT_FALSE(commandAvailable(w.session, w.host, id)) << id;
   EXPECT_TRUE(commandAvailable(w.session, w.host, cmd::kNormalize));
   EXPECT_TRUE(commandAvailable(w.session, w.host, cmd::kCut));

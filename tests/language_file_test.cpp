@@ -121,9 +121,12 @@ TEST(GermanLanguageFile, KeepsThePlaceholdersOfEveryText) {
   const UiText table = german();
   UiText english;
   setBuiltInTexts(english);
-  for (int i : builtInEntries())
+  for (int i : builtInEntries()) {
+    // The Turbo Grabber's notice is shown as it is, never formatted: its "30%" is text.
+    if (i == ui::kMsgTurboGrabber) continue;
     EXPECT_EQ(placeholders(table.text[i]), placeholders(english.text[i]))
         << "entry " << i << ": \"" << table.text[i] << "\"";
+  }
   // Entries without a built-in text whose dialog texts hold pattern codes.
   const std::map<int, std::vector<std::string>> codes = {
       {256, {"%N"}}, {257, {"%T", "%A", "%D", "%C", "%N"}}};

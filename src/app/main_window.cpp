@@ -103,11 +103,17 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
   session_.playback.noticeHandler = [this](int bufferIndex) {
     playbackBufferReturned(session_, *this, bufferIndex);
   };
+  // So do the input device's, one filled buffer at a time, in capture order.
+  session_.recording.noticeHandler = [this](int bufferIndex, uint32_t bytes) {
+    recordBufferFilled(session_, *this, bufferIndex, bytes);
+  };
 }
 
 MainWindow::~MainWindow() {
   stopPlayback(session_);
+  if (session_.recordInitialised) stopRecording(session_, *this);
   session_.playback.noticeHandler = nullptr;
+  session_.recording.noticeHandler = nullptr;
   qApp->removeEventFilter(this);
 }
 
@@ -493,8 +499,9 @@ void MainWindow::restartProgram() {
 void MainWindow::shutdown() {
   for (auto& [id, timer] : timers_) timer->stop();
   if (session_.settings.high_pri) restoreNormalPriority();
-  // Recording stops here too once its engine exists.
   stopPlayback(session_);
+  // A recording ends with everything it captured written out.
+  if (session_.recordInitialised) stopRecording(session_, *this);
   closeStream(session_);
   releaseUiText(session_.text);
   // A minimized or maximized window keeps the rectangle stored before. The frame's

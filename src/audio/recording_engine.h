@@ -66,7 +66,8 @@ struct RecordingState {
   int64_t recordFileLength = 0;        // bytes in the file at the last flush (append: its length at Rec)
   std::vector<uint8_t> encoded;        // encoded bytes waiting to be written (encodedCount = size)
   std::vector<int64_t> cueMarks;       // output positions marked while writing, at most 40
-  uint64_t recordPcmHundreds = 0;      // recorded PCM bytes / 100, summed per LAME chunk
+  uint64_t recordPcmBytes = 0;         // PCM bytes encoded by LAME
+  uint64_t recordPcmHundreds = 0;      // recordPcmBytes / 100
   double recordRate = 0;               // bit/s: turns the byte count into the recording time
   bool recordTimeFromPcm = false;      // the time counts recordPcmHundreds (LAME VBR)
 

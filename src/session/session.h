@@ -6,6 +6,7 @@
 
 #include "audio/level_meter.h"
 #include "audio/playback_engine.h"
+#include "audio/recording_engine.h"
 #include "edit/edit_range.h"
 #include "save/save_state.h"
 #include "settings/settings.h"
@@ -35,6 +36,7 @@ struct Session {
   PlaybackState playback;
   bool recordInitialised = false;  // a recording has been set up (device open)
   bool recordWriting = false;      // ... and is writing to its file
+  RecordingState recording;
   LevelMeter meter;
   uint8_t configTab = 0;  // the configuration dialog's tab to show first; the open tab when it closed
 };

@@ -167,15 +167,15 @@ void setBuiltInTexts(UiText& table) {
   t[ui::kMsgProjectNothingLeft] = "Every entry of the project file was out of range: nothing is left to open.";
   t[ui::kMsgCueNothingLeft] = "Every track of the cue sheet was out of range: nothing is left to open.";
   t[ui::kMsgTurboGrabber] =
-      "33 1/3 Turbo Grabber\n"
+      "This incredible breakthrough lets you grab your old 33 rpm\n"
+      "longplay records with 45 rpm (1.35x) and saves 30% of your time!\n"
       "\n"
-      "Tired of recording your records in real time? Play your 33 rpm records at 45 rpm!\n"
-      "They turn 1.35 times faster, and you save 30 percent of the recording time.\n"
+      "Put the record on at 45 rpm, press OK, then Play to start writing:\n"
+      "Quillane slows the sound down by 1.35 again before it is encoded.\n"
       "\n"
       "\"I grabbed my whole collection in a single weekend!\" (Hank S., Dusty Grooves)\n"
       "\"My cat has never listened to music so attentively.\" (Rita P., Bremen)\n"
-      "\"At last my baritone albums sound like a boys' choir.\" (a happy customer)\n"
-      "(Slowing the sound back down is left as an exercise for the listener.)";
+      "\"Finally some time left to actually listen to them.\" (a happy customer)";
 
   // Configuration dialog: tab names, encoder words, colour names.
   t[ui::kCfgTabOperation] = "Operation";

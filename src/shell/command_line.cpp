@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "audio/recording_engine.h"
+#include "shell/command_ids.h"
 #include "shell/file_opening.h"
 #include "shell/window_input.h"
 
@@ -32,11 +34,15 @@ std::string commandLineFile(const std::vector<std::string>& arguments) {
 
 void openCommandLineFile(Session& session, ShellHost& host, const std::string& file) {
   if (file == kRecordArgument) {
+    // A new recording, writing at once.
     session.stream.sourcePath.clear();
-    // Recording: recordInit on the main window, then refreshView(-2), startWriting
-    // and refreshView(-2) again, once the recording engine exists. Until then the
-    // program starts empty.
     host.refreshView(3);
+    if (recordInit(session, host)) {
+      host.setButtonPressed(cmd::kRecord, true);
+      host.refreshView(-2);
+      if (startWriting(session, host)) host.setButtonPressed(cmd::kPlay, true);
+      host.refreshView(-2);
+    }
   } else if (file.empty()) {
     session.stream.sourcePath.clear();
     host.refreshView(3);

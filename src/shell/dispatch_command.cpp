@@ -30,14 +30,12 @@ int dialogOfCommand(int id) {
   }
 }
 
-// Commands whose engine this build does not have yet: recording (Rec, Turbo
-// Grabber), and the help files while they are not in the data folder.
+// Commands whose files this build does not have: the help files while they are
+// not in the data folder.
 bool awaitsItsEngine(int id) {
   std::error_code ec;
   switch (id) {
-    case 130:  // no button carries it, but it lies in the prelisten block
-    case cmd::kRecord:
-    case cmd::kTurboGrabber: return true;
+    case 130: return true;  // no button carries it, but it lies in the prelisten block
     case cmd::kManual: return !std::filesystem::is_regular_file(programDataFolder() / kManualFileName, ec);
     case cmd::kFaq: return !std::filesystem::is_regular_file(programDataFolder() / kFaqFileName, ec);
     default: return false;

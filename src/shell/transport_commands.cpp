@@ -1,9 +1,58 @@
 #include "audio/level_meter.h"
+#include "audio/recording_engine.h"
+#include "edit/edit_model.h"
+#include "settings/ui_text.h"
+#include "settings/ui_text_ids.h"
 #include "shell/command_ids.h"
 #include "shell/command_stages.h"
 #include "shell/dispatch_command.h"
+#include "shell/file_opening.h"
 
 namespace quillane {
+namespace {
+
+// The cue marks of a finished recording become its cue ranges, the first current.
+void cueMarksToRanges(Session& session, ShellHost& host) {
+  const std::vector<int64_t>& marks = session.recording.cueMarks;
+  if (marks.empty()) return;
+  EditRangeTable& edits = session.edits;
+  for (std::size_t i = 0; i < marks.size() && i < edits.ranges.size(); ++i) {
+    EditRange cue;
+    cue.type = kRangeCut;
+    cue.beg = cue.end = findFrame(session.stream, marks[i]);
+    edits.ranges[i] = cue;
+  }
+  edits.count = static_cast<uint16_t>(std::min(marks.size(), edits.ranges.size()));
+  edits.currentRange = 0;
+  host.rebuildRangeMenu();
+  edits.modified = true;
+  host.refreshView(2);
+}
+
+// Stop while writing: the recording ends and its file opens with its cues.
+void stopWritingAndOpen(Session& session, ShellHost& host) {
+  stopRecording(session, host);
+  session.stream.sourcePath = session.recording.recordFileName;
+  if (openAndShow(session, host)) cueMarksToRanges(session, host);
+}
+
+// Rec: a new recording starts capturing (nothing written yet).
+void startRecording(Session& session, ShellHost& host) {
+  if (!audioIdle(session) || !confirmUnsaved(session, host)) {
+    session.recording.turboGrabber = false;
+    return;
+  }
+  closeStream(session);
+  resetEditModel(session, 2);
+  host.rebuildRangeMenu();
+  host.refreshView(0);
+  if (recordInit(session, host)) {
+    host.refreshView(-2);
+    host.setButtonPressed(cmd::kRecord, true);
+  }
+}
+
+}  // namespace
 
 void runTransportCommand(Session& session, ShellHost& host, int id) {
   switch (id) {
@@ -15,19 +64,42 @@ void runTransportCommand(Session& session, ShellHost& host, int id) {
 
     case cmd::kSetBegin:
       // A cue mark at the running length of the output while a recording writes.
-      // Hook: setRecordCueMark and refreshView(-2) once the recording engine exists.
+      if (session.recordWriting) {
+        setRecordCueMark(session);
+        host.refreshView(-2);
+      }
       break;
 
     case cmd::kPlay:
-      // Hook for the recording engine: while a recording is set up but not
-      // writing, Play starts writing (startWriting, refreshView(-2), Play pressed).
-      requestPlay(session, host);
+      if (!session.recordInitialised) {
+        requestPlay(session, host);
+      } else if (!session.recordWriting && startWriting(session, host)) {
+        host.refreshView(-2);
+        host.setButtonPressed(cmd::kPlay, true);
+      }
       break;
 
     case cmd::kStop:
-      if (requestStop(session, host)) host.refreshView(2);
-      // Hook for the recording engine: otherwise stop the recording (and open
-      // what it wrote, its cue marks becoming cue ranges), then refresh.
+      if (requestStop(session, host)) {
+        host.refreshView(2);
+      } else if (session.recordWriting) {
+        stopWritingAndOpen(session, host);
+      } else if (session.recordInitialised) {
+        stopRecording(session, host);
+        host.refreshView(0);
+      }
+      break;
+
+    case cmd::kRecord:
+      startRecording(session, host);
+      break;
+
+    case cmd::kTurboGrabber:
+      if (!audioIdle(session)) break;
+      session.recording.turboGrabber = true;
+      host.messageBox(uiText(session.text, ui::kMsgTurboGrabber), uiText(session.text, ui::kMenuTurboGrabber),
+                      MessageIcon::Information, MessageButtons::Ok, MessageAnswer::Ok);
+      dispatchCommand(session, host, cmd::kRecord);
       break;
 
     case cmd::kPlayOrStop:
@@ -51,11 +123,6 @@ void runTransportCommand(Session& session, ShellHost& host, int id) {
       if (session.stream.isOpen()) requestPrelisten(session, host, 1, id);
       break;
 
-    // Hook for the recording engine. Until it exists commandAvailable refuses
-    // these ids, so they never arrive here:
-    //   137 Rec: when idle and confirmUnsaved: closeStream, resetEditModel(2),
-    //       rebuildRangeMenu, refreshView(0), recordInit; then refreshView(-2).
-    //   1043 Turbo Grabber: when idle, turboGrabber on, text 183, then 137.
     default:
       break;
   }

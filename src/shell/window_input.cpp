@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "audio/recording_engine.h"
 #include "edit/edit_model.h"
 #include "shell/dispatch_command.h"
 #include "shell/file_opening.h"
@@ -176,6 +177,13 @@ void playbackBufferReturned(Session& session, ShellHost& host, int bufferIndex) 
   } else {
     host.refreshView(1);
   }
+}
+
+void recordBufferFilled(Session& session, ShellHost& host, int bufferIndex, uint32_t bytes) {
+  const bool wasInitialised = session.recordInitialised;
+  onRecordBuffer(session, host, bufferIndex, bytes);
+  // A failed write may have ended the recording: then everything is cleared.
+  host.refreshView(session.recordInitialised || !wasInitialised ? -1 : 0);
 }
 
 bool closeRequested(Session& session, Host& host) { return confirmUnsaved(session, host); }

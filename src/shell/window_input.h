@@ -49,6 +49,8 @@ void playbackTimerFired(Session& session, ShellHost& host);
 // refresh that lets the position and the current range follow playback (level 2
 // when the current range changed since the last such refresh, else level 1).
 void playbackBufferReturned(Session& session, ShellHost& host, int bufferIndex);
+// The input device filled a capture buffer: onRecordBuffer, then the margin refresh.
+void recordBufferFilled(Session& session, ShellHost& host, int bufferIndex, uint32_t bytes);
 
 // The close request (close box, "&Quit", Alt+F4): true when the window may close.
 bool closeRequested(Session& session, Host& host);
@@ -60,7 +62,7 @@ bool closeRequested(Session& session, Host& host);
 std::string commandLineFile(const std::vector<std::string>& arguments);
 
 // Start-up: opens the command-line file, if any, and refreshes. "/r" starts a
-// recording once recording exists; until then it starts the program empty. A
+// recording and its writing at once (a failure leaves the program empty). A
 // relative path is taken from the current folder; a file that fails to open is
 // handled as openAndShow does. Then the recent and the "&List" menus are built.
 void openCommandLineFile(Session& session, ShellHost& host, const std::string& file);

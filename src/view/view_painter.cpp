@@ -5,21 +5,11 @@
 
 namespace quillane {
 
-namespace {
-
-// While a recording runs the view shows the recording display and the meter.
-// The recording display itself is drawn by the recording side once it exists;
-// until then only the meter is painted.
-void paintRecordingView(const Session& session, const GraphGeometry& geometry, Canvas& canvas) {
-  paintLevelMeter(session, geometry, canvas);
-}
-
-}  // namespace
-
 void paintView(Session& session, const GraphGeometry& geometry, LevelGraph& graph, Canvas& canvas) {
   canvas.fill(rgbFromSetting(session.settings.rgb_background));
   if (session.recordInitialised) {
-    paintRecordingView(session, geometry, canvas);
+    paintRecordingDisplay(session, geometry, canvas);
+    paintLevelMeter(session, geometry, canvas);
   } else if (session.stream.isOpen()) {
     buildLevelColumns(session, geometry, graph);
     paintLevelGraph(session, geometry, graph, canvas);

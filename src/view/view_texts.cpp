@@ -6,6 +6,7 @@
 
 #include "edit/edit_model.h"
 #include "settings/ui_text_ids.h"
+#include "view/recording_texts.h"
 #include "view/time_format.h"
 
 namespace quillane {
@@ -112,9 +113,8 @@ int positionBarValue(const Session& session) {
 }
 
 ViewTexts refreshTexts(Session& session, int level, const LevelMeter* meter) {
-  // Recording state is not kept in the session yet, so without a file a
-  // positive level always clears.
-  if (level > 0 && !session.stream.isOpen()) level = kRefreshClear;
+  // Without a file the recording owns the texts, or nothing does.
+  if (level > 0 && !session.stream.isOpen()) level = session.recordInitialised ? kRefreshRecording : kRefreshClear;
 
   ViewTexts v;
   v.level = level;
@@ -147,9 +147,16 @@ ViewTexts refreshTexts(Session& session, int level, const LevelMeter* meter) {
     v.positionBar = 0;
   }
   if (level <= kRefreshRecording) {
-    // No recording initialised (see above).
-    v.positionField = " ";
-    v.statusText = " ";
+    if (!session.recordInitialised) {
+      v.positionField = " ";
+      v.statusText = " ";
+    } else if (!session.recordWriting) {
+      v.statusText = encoderStatusText(set);
+      v.positionField = uiText(session.text, ui::kStatusPressPlayToRecord);
+    } else {
+      v.positionField = recordingPositionText(session);
+      v.selectionField = recordingSelectionText(session);
+    }
   }
   if ((level >= kRefreshPosition || level == kRefreshMargin) && set.margin != 0 &&
       meter != nullptr) {
