@@ -7,6 +7,7 @@
 
 #include "app/main_window.h"
 #include "devices/exit_after_sound.h"
+#include "devices/qt_input_device.h"
 #include "devices/qt_output_device.h"
 #include "edit/edit_model.h"
 #include "session/session.h"
@@ -39,9 +40,11 @@ int main(int argc, char** argv) {
     loadUiText(session->text, session->settings.language,
                languageFolders(dataFolder(executable), session->settingsFile));
 
-    // The sound output lives as long as the window that receives its notices.
+    // The sound devices live as long as the window that receives their notices.
     QtOutputDevice output;
     session->playback.output = &output;
+    QtInputDevice input;
+    session->recording.input = &input;
 
     MainWindow window(*session);
     window.start(file, true);
