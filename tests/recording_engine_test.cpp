@@ -14,6 +14,7 @@
 #include "support/scripted_input_device.h"
 #include "support/scripted_shell_host.h"
 #include "support/test_files.h"
+#include "support/tiny_disk.h"
 #include "view/time_format.h"
 #include "view/view_texts.h"
 
@@ -457,6 +458,31 @@ TEST_F(RecordingTest, AFileThatCannotBeCreatedAtPlaySaysSoAndKeepsCapturing) {
   EXPECT_NE(host.messages()[0].text.find("No such file or directory"), std::string::npos);
   command(cmd::kStop);
   EXPECT_FALSE(session.recordInitialised);
+}
+
+TEST_F(RecordingTest, AFullDiskEndsTheRecordingWithAMessageAndKeepsWhatWasWritten) {
+  test::TinyDisk disk(dir / "tiny", "256k");
+  if (!disk.mounted()) GTEST_SKIP() << "no tmpfs mount here";
+  session.settings.file_savepath = (disk.path() / "take").string();
+  session.settings.rec_appenddata = 1;  // appended in place: every write goes to the disk
+  command(cmd::kRecord);
+  command(cmd::kPlay);
+  SineSource sine(1000, 16000, 44100, 2);
+  int buffers = 0;
+  while (session.recordInitialised && buffers < 2000) {
+    ASSERT_TRUE(capture(1, sine));
+    ++buffers;
+  }
+  EXPECT_FALSE(session.recordInitialised);
+  EXPECT_FALSE(session.recordWriting);
+  EXPECT_FALSE(input.isOpen());
+  ASSERT_EQ(host.messages().size(), 1u);
+  EXPECT_EQ(host.messages()[0].text.rfind("Could not create/write to file\n" + (disk.path() / "take.mp3").string(), 0),
+            0u);
+  EXPECT_NE(host.messages()[0].text.find("No space left on device"), std::string::npos);
+  // What was written before stays, whole frames that decode.
+  EXPECT_GT(fs::file_size(disk.path() / "take.mp3"), 100000u);
+  EXPECT_EQ(test::runCommand("mpg123 -q -t " + q(disk.path() / "take.mp3")).status, 0);
 }
 
 TEST_F(RecordingTest, RecIsRefusedWhileTheUserKeepsUnsavedChanges) {
