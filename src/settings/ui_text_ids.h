@@ -234,7 +234,6 @@ constexpr int kAutoCueEvery = 305;
 
 // Labels whose English is the dialog's own text (no built-in entry); a language
 // file may set them.
-constexpr int kCfgEncoderNote = 235;  // the Encoder page until recording exists
 constexpr int kAboutWhatsNew = 306;
 constexpr int kAboutLicense = 307;
 constexpr int kAboutHomepage = 308;

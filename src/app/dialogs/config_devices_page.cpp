@@ -14,7 +14,6 @@
 
 #include "app/dialogs/numbered_control.h"
 #include "settings/configuration_rules.h"
-#include "settings/ui_text_ids.h"
 
 namespace quillane {
 namespace {
@@ -152,21 +151,6 @@ void DevicesPage::refresh() {
   for (QWidget* control : std::initializer_list<QWidget*>{systemDecoder_, mpg123Decoder_, bufferMax_, bufferFrames_, outputs_})
     control->setEnabled(!playing);
   inputs_->setEnabled(!session_.recordInitialised);
-}
-
-QWidget* makeEncoderPage(const UiText& text, QWidget* parent) {
-  auto* page = new QWidget(parent);
-  page->setObjectName(QStringLiteral("page312"));
-  auto* note = new QLabel(tableLabel(text, ui::kCfgEncoderNote,
-                                     "The encoder settings (LAME, bit rate, sample rate, the folder and base name of "
-                                     "recordings) come with recording, which this version of Quillane does not "
-                                     "have yet."),
-                          page);
-  note->setWordWrap(true);
-  auto* layout = new QVBoxLayout(page);
-  layout->addWidget(note);
-  layout->addStretch(1);
-  return page;
 }
 
 }  // namespace quillane

@@ -38,8 +38,4 @@ class DevicesPage : public QWidget {
   QCheckBox* peakBeep_ = nullptr;
 };
 
-// Page 312 "Encoder [F12]": the encoder settings arrive with recording; until
-// then the page says so.
-QWidget* makeEncoderPage(const UiText& text, QWidget* parent);
-
 }  // namespace quillane

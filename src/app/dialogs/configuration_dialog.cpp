@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "app/dialogs/config_devices_page.h"
+#include "app/dialogs/config_encoder_page.h"
 #include "app/dialogs/config_operation_page.h"
 #include "app/dialogs/numbered_control.h"
 #include "app/main_window.h"
@@ -22,7 +23,7 @@ constexpr int kEntryTitle = 248;
 
 ConfigurationDialog::ConfigurationDialog(Session& session, ShellHost& host,
                                          const std::vector<std::filesystem::path>& languageFolders,
-                                         ColourChooser chooser, QWidget* parent)
+                                         ColourChooser chooser, QWidget* parent, EncoderServices encoders)
     : QDialog(parent), session_(session) {
   setObjectName(QStringLiteral("dialog300"));
   const UiText& text = session.text;
@@ -33,7 +34,7 @@ ConfigurationDialog::ConfigurationDialog(Session& session, ShellHost& host,
   tabs_ = numberedControl(new QTabWidget(this), 301);
   operation_ = new OperationPage(session, host, languageFolders, tabs_);
   tabs_->addTab(new DevicesPage(session, tabs_), tableText(text, ui::kCfgTabDevices));
-  tabs_->addTab(makeEncoderPage(text, tabs_), tableText(text, ui::kCfgTabEncoder));
+  tabs_->addTab(new EncoderPage(session, host, std::move(encoders), tabs_), tableText(text, ui::kCfgTabEncoder));
   tabs_->addTab(operation_, tableText(text, ui::kCfgTabOperation));
   tabs_->addTab(new MiscPage(session, host, std::move(chooser), tabs_), tableText(text, ui::kCfgTabMisc));
   tabs_->setCurrentIndex(session.configTab < tabs_->count() ? session.configTab : kDevicesTab);

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "app/dialogs/config_encoder_page.h"
 #include "app/dialogs/config_misc_page.h"
 #include "session/session.h"
 #include "shell/shell_host.h"
@@ -21,7 +22,7 @@ class ConfigurationDialog : public QDialog {
   Q_OBJECT
  public:
   ConfigurationDialog(Session& session, ShellHost& host, const std::vector<std::filesystem::path>& languageFolders,
-                      ColourChooser chooser, QWidget* parent);
+                      ColourChooser chooser, QWidget* parent, EncoderServices encoders = {});
 
   void done(int result) override;
 
