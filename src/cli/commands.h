@@ -33,6 +33,7 @@ void registerDecodeCommand(CLI::App& app, CommandResult& result);
 void registerAnalysisCommands(CLI::App& app, CommandResult& result);  // normalize and pauses
 #ifdef QUILLANE_HAS_SOUND
 void registerPlayCommand(CLI::App& app, CommandResult& result);
+void registerRecordCommand(CLI::App& app, CommandResult& result);
 #endif
 
 // --decoder system|mpg123: the back end (use_mpglib 0 or 1); not given, the setting stays.

@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
   quillane::cli::registerAnalysisCommands(app, result);
 #ifdef QUILLANE_HAS_SOUND
   quillane::cli::registerPlayCommand(app, result);
+  quillane::cli::registerRecordCommand(app, result);
 #endif
 
   try {
