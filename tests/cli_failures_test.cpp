@@ -153,6 +153,12 @@ TEST(CliFailures, EveryCommandSaysWhatFailedInOneLine) {
       {"play a.mp3 --cut 2-1", "a.mp3: --cut \"2-1\": Selection range seems to be invalid"},
       {"play a.mp3 --selection 4-1 --prelisten 1", "a.mp3: --selection \"4-1\": Selection range seems to be invalid"},
   };
+  // "record" comes with the sound output too; these fail before an input is opened.
+  const Failure recordUsageErrors[] = {
+      {"record -o ''", "--output: the file name is empty"},
+      {"record -o take --encoder bogus", "--encoder"},
+      {"record -o take --rate 5", "--rate"},
+  };
   const Failure usageErrors[] = {
       {"info ''", "FILE: the file name is empty"},
       {"save a.mp3 -o ''", "--output: the file name is empty"},
@@ -197,6 +203,7 @@ TEST(CliFailures, EveryCommandSaysWhatFailedInOneLine) {
   }
   if (withPlay) {
     for (const Failure& f : playFailures) check(f, 1);
+    for (const Failure& f : recordUsageErrors) check(f, 2);
   }
   for (const Failure& f : usageErrors) check(f, 2);
 }

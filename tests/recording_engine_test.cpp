@@ -272,12 +272,16 @@ TEST_F(RecordingTest, AppendStartsAtTheFileLengthAndMarksPositionsInTheWholeFile
 TEST_F(RecordingTest, WithoutAppendANewRecordingReplacesTheOldFileOnlyOnceItWrites) {
   session.recording.openEncoder = [](const Settings&) { return countingOpening(); };
   test::writeBytes(target(), test::Bytes(300, 0x11));
-  // Writing started, but nothing came: the old file stays as it was.
+  // Writing started, but nothing came: the old file stays as it was, and Stop
+  // opens nothing (the old file is not this recording).
   command(cmd::kRecord);
   command(cmd::kPlay);
   EXPECT_EQ(test::readBytes(target()), test::Bytes(300, 0x11));
-  stopRecording(session, host);
+  command(cmd::kStop);
   EXPECT_EQ(test::readBytes(target()), test::Bytes(300, 0x11));
+  EXPECT_FALSE(session.stream.isOpen());
+  EXPECT_TRUE(host.messages().empty());
+  EXPECT_EQ(host.lastRefresh(), 0);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 
   // A recording that wrote replaces it whole.

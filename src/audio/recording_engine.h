@@ -76,6 +76,7 @@ struct RecordingState {
   PcmFormat captureFormat;
   std::vector<std::vector<uint8_t>> buffers;  // kRecordBufferCount while the device is open
   std::unique_ptr<SafeWriter> replacement;    // a new file not yet in its name's place
+  bool fileWritten = false;            // this recording has written bytes into its file
   bool turboGrabber = false;
   TurboFilterMemory turboMemory;
 };

@@ -44,6 +44,7 @@ bool appendToFile(RecordingState& rec, std::string& error) {
     error = systemError(rec.recordFileName, failure);
     return false;
   }
+  rec.fileWritten = rec.fileWritten || !rec.encoded.empty();
   rec.encoded.clear();
   return true;
 }
@@ -60,6 +61,7 @@ bool commitReplacement(RecordingState& rec, std::string& error) {
   }
   rec.replacement.reset();
   rec.recordFileLength = length;
+  rec.fileWritten = true;
   rec.encoded.clear();
   return true;
 }
@@ -68,6 +70,7 @@ bool commitReplacement(RecordingState& rec, std::string& error) {
 
 bool openRecordOutput(RecordingState& rec, bool append, std::string& error) {
   rec.replacement.reset();
+  rec.fileWritten = false;
   if (append) {
     const int descriptor = ::open(rec.recordFileName.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
     if (descriptor < 0) {

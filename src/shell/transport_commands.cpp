@@ -29,9 +29,14 @@ void cueMarksToRanges(Session& session, ShellHost& host) {
   host.refreshView(2);
 }
 
-// Stop while writing: the recording ends and its file opens with its cues.
+// Stop while writing: the recording ends and its file opens with its cues. A
+// recording that never wrote a byte has no file of its own to open.
 void stopWritingAndOpen(Session& session, ShellHost& host) {
   stopRecording(session, host);
+  if (!session.recording.fileWritten) {
+    host.refreshView(0);
+    return;
+  }
   session.stream.sourcePath = session.recording.recordFileName;
   if (openAndShow(session, host)) cueMarksToRanges(session, host);
 }
