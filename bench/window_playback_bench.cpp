@@ -17,7 +17,7 @@
 #include "devices/exit_after_sound.h"
 #include "devices/qt_output_device.h"
 #include "edit/edit_model.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 
 namespace {
 

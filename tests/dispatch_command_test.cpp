@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "edit/edit_model.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 #include "shell/window_input.h"
 #include "support/scripted_shell_host.h"
 #include "support/test_files.h"

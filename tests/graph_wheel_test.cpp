@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 #include "shell/dispatch_command.h"
 #include "support/scripted_shell_host.h"
 #include "support/test_files.h"

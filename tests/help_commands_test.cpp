@@ -4,7 +4,7 @@
 #include <string>
 
 #include "settings/settings_location.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 #include "shell/dispatch_command.h"
 #include "support/scripted_shell_host.h"
 

@@ -8,7 +8,7 @@
 #include <filesystem>
 
 #include "audio/recording_engine.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 #include "shell/dispatch_command.h"
 #include "shell/window_input.h"
 #include "support/scripted_input_device.h"

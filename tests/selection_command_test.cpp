@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "edit/edit_model.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 #include "shell/dispatch_command.h"
 #include "support/scripted_shell_host.h"
 #include "support/test_files.h"

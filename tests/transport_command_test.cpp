@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "edit/edit_model.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 #include "shell/dispatch_command.h"
 #include "shell/window_input.h"
 #include "support/scripted_output_device.h"

@@ -3,7 +3,7 @@
 // typed into the two text fields of the control panel stay text.
 #include "app/accelerator_table.h"
 
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 
 namespace quillane {
 

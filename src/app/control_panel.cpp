@@ -10,7 +10,7 @@
 #include <algorithm>
 
 #include "settings/ui_text_ids.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 
 namespace quillane {
 

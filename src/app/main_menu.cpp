@@ -7,7 +7,7 @@
 #include <QMenuBar>
 
 #include "settings/ui_text_ids.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 
 namespace quillane {
 

@@ -33,7 +33,7 @@
 #include "settings/settings.h"
 #include "settings/settings_location.h"
 #include "settings/ui_text.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 #include "shell/dispatch_command.h"
 #include "shell/file_opening.h"
 #include "stream/open_stream.h"

@@ -9,7 +9,7 @@
 
 #include "save/save_job.h"
 #include "settings/ui_text_ids.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 
 namespace quillane {
 namespace {

@@ -11,7 +11,7 @@
 #include "session/session.h"
 #include "settings/ui_text.h"
 #include "settings/ui_text_ids.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 #include "stream/audio_stream.h"
 
 namespace quillane {

@@ -15,7 +15,7 @@
 #include "cli/positions.h"
 #include "devices/exit_after_sound.h"
 #include "devices/qt_output_device.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 #include "view/time_format.h"
 
 namespace quillane::cli {

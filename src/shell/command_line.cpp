@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "audio/recording_engine.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 #include "shell/file_opening.h"
 #include "shell/window_input.h"
 

@@ -6,7 +6,7 @@
 #include "settings/settings_location.h"
 #include "settings/ui_text.h"
 #include "settings/ui_text_ids.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 #include "shell/command_stages.h"
 
 namespace quillane {

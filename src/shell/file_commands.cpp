@@ -3,7 +3,7 @@
 #include "save/save_preparation.h"
 #include "settings/ui_text.h"
 #include "settings/ui_text_ids.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 #include "shell/command_stages.h"
 #include "shell/dispatch_command.h"
 #include "shell/file_opening.h"

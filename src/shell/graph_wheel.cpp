@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 #include "shell/dispatch_command.h"
 
 namespace quillane {

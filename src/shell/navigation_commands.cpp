@@ -2,7 +2,7 @@
 #include <cstdint>
 
 #include "edit/edit_model.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 #include "shell/command_stages.h"
 #include "shell/dispatch_command.h"
 

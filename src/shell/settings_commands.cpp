@@ -1,7 +1,7 @@
 #include <filesystem>
 
 #include "settings/settings_location.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 #include "shell/command_stages.h"
 
 namespace quillane {

@@ -10,7 +10,7 @@
 #include "edit/edit_model.h"
 #include "list_menu_texts.h"
 #include "modal_script.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 #include "test_main_window.h"
 
 namespace quillane {

@@ -22,7 +22,7 @@
 
 #include "test_main_window.h"
 #include "settings/ui_text.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 #include "support/scripted_shell_host.h"
 #include "support/test_files.h"
 

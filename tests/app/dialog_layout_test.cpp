@@ -25,7 +25,7 @@
 #include "edit/edit_model.h"
 #include "settings/settings_location.h"
 #include "settings/ui_text.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 #include "test_main_window.h"
 
 namespace quillane {

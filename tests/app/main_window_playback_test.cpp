@@ -10,7 +10,7 @@
 
 #include "app/control_panel.h"
 #include "app/graph_view.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 #include "support/scripted_output_device.h"
 #include "test_main_window.h"
 

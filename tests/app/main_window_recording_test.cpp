@@ -12,7 +12,7 @@
 #include "app/control_panel.h"
 #include "app/graph_view.h"
 #include "list_menu_texts.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 #include "support/scripted_input_device.h"
 #include "test_main_window.h"
 

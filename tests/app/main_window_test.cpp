@@ -13,7 +13,7 @@
 #include "app/control_panel.h"
 #include "app/graph_view.h"
 #include "settings/settings.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 #include "test_main_window.h"
 
 namespace quillane {

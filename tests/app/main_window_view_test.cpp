@@ -11,7 +11,7 @@
 
 #include "app/control_panel.h"
 #include "app/graph_view.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 #include "test_main_window.h"
 #include "view/canvas.h"
 

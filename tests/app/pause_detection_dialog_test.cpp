@@ -18,7 +18,7 @@
 
 #include "dialog_steps.h"
 #include "repeated_audio.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 #include "test_main_window.h"
 
 namespace quillane {

@@ -6,7 +6,7 @@
 
 #include "app/control_panel.h"
 #include "app/graph_view.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 #include "stream/audio_stream.h"
 #include "test_main_window.h"
 

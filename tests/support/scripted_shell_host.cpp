@@ -1,7 +1,7 @@
 #include "support/scripted_shell_host.h"
 
 #include "save/save_job.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 
 namespace quillane::test {
 

@@ -10,7 +10,7 @@
 
 #include "edit/auto_cue.h"
 #include "app/dialogs/ok_cancel_dialog.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 
 namespace quillane {
 namespace {

@@ -10,7 +10,7 @@
 #include "app/dialogs/pause_detection_dialog.h"
 #include "app/dialogs/split_dialog.h"
 #include "app/saving_dialog.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 
 namespace quillane {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "app/dialogs/configuration_dialog.h"
 #include "settings/language_list.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 
 namespace quillane {
 

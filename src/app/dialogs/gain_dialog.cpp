@@ -12,7 +12,7 @@
 #include <optional>
 
 #include "app/dialogs/ok_cancel_dialog.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 
 namespace quillane {
 namespace {

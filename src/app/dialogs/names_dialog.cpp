@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/dialogs/ok_cancel_dialog.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 
 namespace quillane {
 namespace {

@@ -15,7 +15,7 @@
 #include "app/dialogs/scan_timer.h"
 #include "audio/normalize_scan.h"
 #include "settings/ui_text_ids.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 
 namespace quillane {
 namespace {

@@ -19,7 +19,7 @@
 #include "app/dialogs/scan_timer.h"
 #include "audio/pause_detection.h"
 #include "settings/ui_text_ids.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 
 namespace quillane {
 namespace {

@@ -16,7 +16,7 @@
 #include "save/split_names.h"
 #include "save/split_save.h"
 #include "settings/ui_text_ids.h"
-#include "shell/command_ids.h"
+#include "session/command_ids.h"
 
 namespace quillane {
 namespace {
