@@ -7,6 +7,7 @@
 #include "edit/project_file.h"
 #include "edited_reading.h"
 #include "fuzz_support.h"
+#include "view/range_menu.h"
 #include "view/view_texts.h"
 
 namespace quillane::fuzz {

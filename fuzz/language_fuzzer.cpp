@@ -9,6 +9,7 @@
 #include "session/session.h"
 #include "settings/text_encoding.h"
 #include "settings/ui_text.h"
+#include "view/range_menu.h"
 #include "view/view_texts.h"
 
 namespace quillane::fuzz {

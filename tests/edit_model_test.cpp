@@ -9,6 +9,7 @@
 #include "settings/settings.h"
 #include "settings/ui_text_ids.h"
 #include "support/test_files.h"
+#include "view/range_menu.h"
 
 namespace quillane {
 namespace {

@@ -5,6 +5,7 @@
 #include "edit/edit_model.h"
 #include "session/host.h"
 #include "settings/ui_text_ids.h"
+#include "view/range_menu.h"
 
 namespace quillane {
 namespace {

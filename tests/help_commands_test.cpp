@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <string>
 
-#include "settings/settings_location.h"
 #include "session/command_ids.h"
+#include "settings/settings_location.h"
 #include "shell/dispatch_command.h"
 #include "support/scripted_shell_host.h"
 

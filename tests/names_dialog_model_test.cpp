@@ -6,6 +6,7 @@
 
 #include "edit/edit_model.h"
 #include "settings/ui_text_ids.h"
+#include "view/range_menu.h"
 
 namespace quillane {
 namespace {

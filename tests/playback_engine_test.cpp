@@ -14,8 +14,8 @@
 
 #include "audio/decoder.h"
 #include "audio/level_meter.h"
-#include "session/session.h"
 #include "session/command_ids.h"
+#include "session/session.h"
 #include "stream/audio_stream.h"
 #include "support/scripted_backend.h"
 #include "support/scripted_output_device.h"

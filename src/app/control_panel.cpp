@@ -9,8 +9,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "settings/ui_text_ids.h"
 #include "session/command_ids.h"
+#include "settings/ui_text_ids.h"
 
 namespace quillane {
 

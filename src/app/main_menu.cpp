@@ -6,8 +6,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include "settings/ui_text_ids.h"
 #include "session/command_ids.h"
+#include "settings/ui_text_ids.h"
 
 namespace quillane {
 

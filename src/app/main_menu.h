@@ -8,6 +8,7 @@
 #include "edit/edit_model.h"
 #include "settings/ui_text.h"
 #include "shell/file_opening.h"
+#include "view/range_menu.h"
 
 class QAction;
 class QMenu;

@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 
 #include "save/save_job.h"
-#include "settings/ui_text_ids.h"
 #include "session/command_ids.h"
+#include "settings/ui_text_ids.h"
 
 namespace quillane {
 namespace {

@@ -8,10 +8,10 @@
 
 #include "audio/decoder.h"
 #include "audio/level_meter.h"
+#include "session/command_ids.h"
 #include "session/session.h"
 #include "settings/ui_text.h"
 #include "settings/ui_text_ids.h"
-#include "session/command_ids.h"
 #include "stream/audio_stream.h"
 
 namespace quillane {

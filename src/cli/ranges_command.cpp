@@ -6,6 +6,7 @@
 #include "cli/edit_options.h"
 #include "cli/source_file.h"
 #include "edit/edit_model.h"
+#include "view/range_menu.h"
 
 namespace quillane::cli {
 namespace {

@@ -85,20 +85,6 @@ bool selectRangeFromMenu(Session& session, int commandId);
 // the range at or before it, else the first one.
 void autoselectRange(Session& session);
 
-// --- The "&List" menu as data -----------------------------------------------
-
-// "Cut", "Gain" or "Cue" from the text table (a cue is any range with beg == end).
-std::string rangeKindText(const Session& session, const EditRange& range);
-
-struct RangeMenuItem {
-  int commandId;  // 1200 + index; 0 for the greyed item of an empty table
-  std::string text;
-  bool enabled;
-};
-// One item per range for the first 40 ranges, "01 Cut\t0'01.00 Intro"; with no
-// ranges one greyed "(No cut/gain/cue present)".
-std::vector<RangeMenuItem> rangeMenuItems(const Session& session);
-
 // The first `count` characters of UTF-8 text, never splitting a character; a byte
 // that starts no well-formed sequence counts as one character.
 std::string firstCharacters(std::string_view text, std::size_t count);

@@ -3,10 +3,10 @@
 #include <filesystem>
 
 #include "edit/project_save.h"
+#include "session/command_ids.h"
 #include "settings/settings_location.h"
 #include "settings/ui_text.h"
 #include "settings/ui_text_ids.h"
-#include "session/command_ids.h"
 #include "shell/command_stages.h"
 
 namespace quillane {

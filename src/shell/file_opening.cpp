@@ -7,8 +7,8 @@
 #include "edit/cue_sheet.h"
 #include "edit/edit_model.h"
 #include "edit/project_file.h"
-#include "settings/ui_text_ids.h"
 #include "session/command_ids.h"
+#include "settings/ui_text_ids.h"
 #include "stream/open_stream.h"
 
 namespace quillane {

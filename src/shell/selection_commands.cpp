@@ -1,7 +1,7 @@
 #include "edit/edit_model.h"
+#include "session/command_ids.h"
 #include "settings/ui_text.h"
 #include "settings/ui_text_ids.h"
-#include "session/command_ids.h"
 #include "shell/command_stages.h"
 #include "shell/dispatch_command.h"
 

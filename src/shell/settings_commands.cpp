@@ -1,7 +1,7 @@
 #include <filesystem>
 
-#include "settings/settings_location.h"
 #include "session/command_ids.h"
+#include "settings/settings_location.h"
 #include "shell/command_stages.h"
 
 namespace quillane {

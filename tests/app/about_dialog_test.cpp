@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "app/dialogs/first_start.h"
+#include "session/command_ids.h"
 #include "settings/ui_text.h"
 #include "settings/ui_text_ids.h"
-#include "session/command_ids.h"
 #include "support/scripted_shell_host.h"
 #include "support/test_files.h"
 

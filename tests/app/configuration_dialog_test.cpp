@@ -20,11 +20,11 @@
 #include <optional>
 #include <vector>
 
-#include "test_main_window.h"
-#include "settings/ui_text.h"
 #include "session/command_ids.h"
+#include "settings/ui_text.h"
 #include "support/scripted_shell_host.h"
 #include "support/test_files.h"
+#include "test_main_window.h"
 
 namespace quillane {
 namespace {

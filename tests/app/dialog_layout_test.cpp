@@ -23,9 +23,9 @@
 #include <vector>
 
 #include "edit/edit_model.h"
+#include "session/command_ids.h"
 #include "settings/settings_location.h"
 #include "settings/ui_text.h"
-#include "session/command_ids.h"
 #include "test_main_window.h"
 
 namespace quillane {

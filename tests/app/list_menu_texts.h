@@ -7,6 +7,7 @@
 
 #include "edit/edit_model.h"
 #include "test_main_window.h"
+#include "view/range_menu.h"
 
 namespace quillane::test {
 

@@ -12,8 +12,8 @@
 #include "app/accelerator_table.h"
 #include "app/control_panel.h"
 #include "app/graph_view.h"
-#include "settings/settings.h"
 #include "session/command_ids.h"
+#include "settings/settings.h"
 #include "test_main_window.h"
 
 namespace quillane {

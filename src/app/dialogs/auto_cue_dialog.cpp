@@ -8,8 +8,8 @@
 #include <QSpacerItem>
 #include <QVBoxLayout>
 
-#include "edit/auto_cue.h"
 #include "app/dialogs/ok_cancel_dialog.h"
+#include "edit/auto_cue.h"
 #include "session/command_ids.h"
 
 namespace quillane {

@@ -1,8 +1,8 @@
 #include "app/dialogs/first_start.h"
 
 #include "app/dialogs/configuration_dialog.h"
-#include "settings/language_list.h"
 #include "session/command_ids.h"
+#include "settings/language_list.h"
 
 namespace quillane {
 

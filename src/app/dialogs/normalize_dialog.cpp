@@ -14,8 +14,8 @@
 #include "app/dialogs/numbered_control.h"
 #include "app/dialogs/scan_timer.h"
 #include "audio/normalize_scan.h"
-#include "settings/ui_text_ids.h"
 #include "session/command_ids.h"
+#include "settings/ui_text_ids.h"
 
 namespace quillane {
 namespace {

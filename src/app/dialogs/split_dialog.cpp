@@ -15,8 +15,8 @@
 #include "app/dialogs/numbered_control.h"
 #include "save/split_names.h"
 #include "save/split_save.h"
-#include "settings/ui_text_ids.h"
 #include "session/command_ids.h"
+#include "settings/ui_text_ids.h"
 
 namespace quillane {
 namespace {
