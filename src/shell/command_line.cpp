@@ -8,6 +8,7 @@
 #include "session/command_ids.h"
 #include "shell/file_opening.h"
 #include "shell/window_input.h"
+#include "view/view_texts.h"
 
 namespace quillane {
 namespace {
@@ -36,16 +37,16 @@ void openCommandLineFile(Session& session, ShellHost& host, const std::string& f
   if (file == kRecordArgument) {
     // A new recording, writing at once.
     session.stream.sourcePath.clear();
-    host.refreshView(3);
+    host.refreshView(kRefreshAll);
     if (recordInit(session, host)) {
       host.setButtonPressed(cmd::kRecord, true);
-      host.refreshView(-2);
+      host.refreshView(kRefreshRecording);
       if (startWriting(session, host)) host.setButtonPressed(cmd::kPlay, true);
-      host.refreshView(-2);
+      host.refreshView(kRefreshRecording);
     }
   } else if (file.empty()) {
     session.stream.sourcePath.clear();
-    host.refreshView(3);
+    host.refreshView(kRefreshAll);
   } else {
     // The recent list and the project's own references must name the file from
     // anywhere, not only from the folder the program was started in.

@@ -8,6 +8,7 @@
 #include "shell/dispatch_command.h"
 #include "shell/file_opening.h"
 #include "stream/open_stream.h"
+#include "view/view_texts.h"
 
 namespace quillane {
 namespace {
@@ -22,7 +23,7 @@ void refuse(Session& session, Host& host, int textId) {
 void showSaved(Session& session, ShellHost& host) {
   host.rebuildRangeMenu();
   host.rebuildRecentMenu();
-  host.refreshView(session.stream.isOpen() ? 3 : 0);
+  host.refreshView(session.stream.isOpen() ? kRefreshAll : kRefreshClear);
 }
 
 // A save reads the source through the same stream record (current header,
@@ -40,7 +41,7 @@ void saveAudio(Session& session, ShellHost& host, SaveCommand command) {
   if (command == SaveCommand::Append && edits.selection.beg == edits.selection.end) {
     // An append without a selection appends the whole audio; the window shows it.
     selectAll(edits, session.stream);
-    host.refreshView(2);
+    host.refreshView(kRefreshSelection);
   }
   if (!prepareSave(session, host, command)) return;  // refused or cancelled, flags cleared
   stopForSave(session, host);
@@ -50,9 +51,9 @@ void saveAudio(Session& session, ShellHost& host, SaveCommand command) {
     showSaved(session, host);
   } else if (!session.stream.isOpen()) {
     host.rebuildRangeMenu();
-    host.refreshView(0);
+    host.refreshView(kRefreshClear);
   } else {
-    host.refreshView(3);
+    host.refreshView(kRefreshAll);
   }
 }
 
@@ -136,7 +137,7 @@ void runFileCommand(Session& session, ShellHost& host, int id) {
       if (choice == UnsavedChoice::Discard) session.edits.modified = false;
       closeStream(session);
       host.rebuildRangeMenu();
-      host.refreshView(0);
+      host.refreshView(kRefreshClear);
       break;
     }
     case cmd::kSaveAll: saveAudio(session, host, SaveCommand::All); break;

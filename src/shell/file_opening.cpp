@@ -10,6 +10,7 @@
 #include "session/command_ids.h"
 #include "settings/ui_text_ids.h"
 #include "stream/open_stream.h"
+#include "view/view_texts.h"
 
 namespace quillane {
 namespace {
@@ -174,10 +175,10 @@ bool openAndShow(Session& session, ShellHost& host) {
   if (session.settings.file_recent != recentBefore) host.rebuildRecentMenu();
   if (opened) {
     host.rebuildRangeMenu();
-    host.refreshView(3);
+    host.refreshView(kRefreshAll);
   } else {
     closeStream(session);
-    host.refreshView(0);
+    host.refreshView(kRefreshClear);
   }
   return opened;
 }

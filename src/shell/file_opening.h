@@ -43,8 +43,9 @@ std::string openRefusal(const Session& session, const std::string& path);
 bool openInstead(Session& session, ShellHost& host, const std::string& path, int resetLevel, bool discardChanges);
 
 // The open path of the commands: openByExtension, then on success
-// rebuildRangeMenu and refreshView(3); on failure closeStream and refreshView(0).
-// rebuildRecentMenu whenever the opening changed the recent list.
+// rebuildRangeMenu and refreshView(kRefreshAll); on failure closeStream and
+// refreshView(kRefreshClear). rebuildRecentMenu whenever the opening changed the
+// recent list.
 bool openAndShow(Session& session, ShellHost& host);
 
 // The "Open file" dialog: its title, the six type filters, and where it starts

@@ -5,6 +5,7 @@
 #include "session/command_ids.h"
 #include "shell/command_stages.h"
 #include "shell/dispatch_command.h"
+#include "view/view_texts.h"
 
 namespace quillane {
 namespace {
@@ -71,7 +72,7 @@ void stepOneFrame(Session& session, ShellHost& host, bool forward) {
   const int64_t frame = findFrame(stream, target);
   if (frame < 0) return;
   stream.cursor = frame;
-  host.refreshView(2);
+  host.refreshView(kRefreshSelection);
 }
 
 void zoom(Session& session, ShellHost& host, bool in) {
@@ -113,13 +114,13 @@ void runNavigationCommand(Session& session, ShellHost& host, int id) {
     case cmd::kFocusSelectionField: host.focusControl(ctl::kSelectionField); return;
     default: return;
   }
-  host.refreshView(2);
+  host.refreshView(kRefreshSelection);
 }
 
 void runRangeMenuCommand(Session& session, ShellHost& host, int id) {
   if (!selectRangeFromMenu(session, id)) return;
   seekPlayback(session, session.edits.ranges[session.edits.currentRange].beg);
-  host.refreshView(2);
+  host.refreshView(kRefreshSelection);
 }
 
 }  // namespace quillane

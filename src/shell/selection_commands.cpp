@@ -4,6 +4,7 @@
 #include "settings/ui_text_ids.h"
 #include "shell/command_stages.h"
 #include "shell/dispatch_command.h"
+#include "view/view_texts.h"
 
 namespace quillane {
 namespace {
@@ -58,7 +59,7 @@ bool gainCheck(Session& session, Host& host) {
 void selectAllWhenEmpty(Session& session, ShellHost& host) {
   if (!selectionEmpty(session.edits)) return;
   selectAll(session.edits, session.stream);
-  host.refreshView(2);
+  host.refreshView(kRefreshSelection);
 }
 
 // The dialogs that add, change or name ranges: the "&List" menu follows them.
@@ -175,7 +176,7 @@ void runSelectionCommand(Session& session, ShellHost& host, int id, int notifica
     default:
       return;
   }
-  host.refreshView(2);
+  host.refreshView(kRefreshSelection);
 }
 
 }  // namespace quillane

@@ -3,6 +3,7 @@
 #include "session/command_ids.h"
 #include "settings/settings_location.h"
 #include "shell/command_stages.h"
+#include "view/view_texts.h"
 
 namespace quillane {
 namespace {
@@ -47,7 +48,7 @@ void runSettingsCommand(Session& session, ShellHost& host, int id) {
   Settings& settings = session.settings;
   if (int32_t* toggle = displayToggle(settings, id)) {
     *toggle = *toggle ? 0 : 1;
-    host.refreshView(3);
+    host.refreshView(kRefreshAll);
     return;
   }
 
@@ -59,20 +60,20 @@ void runSettingsCommand(Session& session, ShellHost& host, int id) {
       // The dialog opens on session.configTab (the tab it was closed on) and
       // changes the settings at once, so the whole window follows afterwards.
       host.runDialog(dlg::kConfiguration);
-      host.refreshView(3);
+      host.refreshView(kRefreshAll);
       break;
 
     case cmd::kGraphLevelHigher:
       if (settings.level_height < kGraphLevelHighest) settings.level_height += kGraphLevelStep;
-      host.refreshView(3);
+      host.refreshView(kRefreshAll);
       break;
     case cmd::kGraphLevelLower:
       if (settings.level_height >= kGraphLevelStep) settings.level_height -= kGraphLevelStep;
-      host.refreshView(3);
+      host.refreshView(kRefreshAll);
       break;
     case cmd::kGraphLevelDefault:
       settings.level_height = kGraphLevelDefault;
-      host.refreshView(3);
+      host.refreshView(kRefreshAll);
       break;
 
     case cmd::kAbout:

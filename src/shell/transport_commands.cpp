@@ -7,6 +7,7 @@
 #include "shell/command_stages.h"
 #include "shell/dispatch_command.h"
 #include "shell/file_opening.h"
+#include "view/view_texts.h"
 
 namespace quillane {
 namespace {
@@ -26,7 +27,7 @@ void cueMarksToRanges(Session& session, ShellHost& host) {
   edits.currentRange = 0;
   host.rebuildRangeMenu();
   edits.modified = true;
-  host.refreshView(2);
+  host.refreshView(kRefreshSelection);
 }
 
 // Stop while writing: the recording ends and its file opens with its cues. A
@@ -34,7 +35,7 @@ void cueMarksToRanges(Session& session, ShellHost& host) {
 void stopWritingAndOpen(Session& session, ShellHost& host) {
   stopRecording(session, host);
   if (!session.recording.fileWritten) {
-    host.refreshView(0);
+    host.refreshView(kRefreshClear);
     return;
   }
   session.stream.sourcePath = session.recording.recordFileName;
@@ -50,9 +51,9 @@ void startRecording(Session& session, ShellHost& host) {
   closeStream(session);
   resetEditModel(session, 2);
   host.rebuildRangeMenu();
-  host.refreshView(0);
+  host.refreshView(kRefreshClear);
   if (recordInit(session, host)) {
-    host.refreshView(-2);
+    host.refreshView(kRefreshRecording);
     host.setButtonPressed(cmd::kRecord, true);
   }
 }
@@ -64,14 +65,14 @@ void runTransportCommand(Session& session, ShellHost& host, int id) {
     case cmd::kMargin:
       meterResetMargin(session.meter);
       // While a recording is set up the recording displays own the window.
-      host.refreshView(session.recordInitialised ? -1 : 1);
+      host.refreshView(session.recordInitialised ? kRefreshMargin : kRefreshPosition);
       break;
 
     case cmd::kSetBegin:
       // A cue mark at the running length of the output while a recording writes.
       if (session.recordWriting) {
         setRecordCueMark(session);
-        host.refreshView(-2);
+        host.refreshView(kRefreshRecording);
       }
       break;
 
@@ -79,19 +80,19 @@ void runTransportCommand(Session& session, ShellHost& host, int id) {
       if (!session.recordInitialised) {
         requestPlay(session, host);
       } else if (!session.recordWriting && startWriting(session, host)) {
-        host.refreshView(-2);
+        host.refreshView(kRefreshRecording);
         host.setButtonPressed(cmd::kPlay, true);
       }
       break;
 
     case cmd::kStop:
       if (requestStop(session, host)) {
-        host.refreshView(2);
+        host.refreshView(kRefreshSelection);
       } else if (session.recordWriting) {
         stopWritingAndOpen(session, host);
       } else if (session.recordInitialised) {
         stopRecording(session, host);
-        host.refreshView(0);
+        host.refreshView(kRefreshClear);
       }
       break;
 

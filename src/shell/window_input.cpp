@@ -35,7 +35,7 @@ void setNearestBound(EditRangeTable& table, int64_t t) {
 // completion notices of the output device refresh the display.
 void seekAndShow(Session& session, ShellHost& host, int64_t position) {
   seekPlayback(session, position);
-  if (!session.playing) host.refreshView(2);
+  if (!session.playing) host.refreshView(kRefreshSelection);
 }
 
 int64_t truncated(double value) { return static_cast<int64_t>(value); }
@@ -72,7 +72,7 @@ void levelGraphMouse(Session& session, ShellHost& host, const GraphGeometry& geo
     else
       setNearestBound(table, t);
   }
-  host.refreshView(2);
+  host.refreshView(kRefreshSelection);
 }
 
 }  // namespace
@@ -153,7 +153,7 @@ bool enterPositionField(Session& session, ShellHost& host, std::string_view text
   const auto position = parsePositionField(session, text);
   if (!position) return refused(host, text, positionFieldText(session));
   seekPlayback(session, *position);
-  host.refreshView(2);
+  host.refreshView(kRefreshSelection);
   return true;
 }
 
@@ -162,7 +162,7 @@ bool enterSelectionField(Session& session, ShellHost& host, std::string_view tex
   // An unchanged text changes nothing; the refresh then puts the shown text
   // back into the field.
   if (!parseSelectionField(session, text).read && !refused(host, text, selectionFieldText(session))) return false;
-  host.refreshView(2);
+  host.refreshView(kRefreshSelection);
   return true;
 }
 
@@ -173,9 +173,9 @@ void playbackBufferReturned(Session& session, ShellHost& host, int bufferIndex) 
   int& lastShown = session.playback.lastShownRange;
   if (session.edits.currentRange != lastShown) {
     lastShown = session.edits.currentRange;
-    host.refreshView(2);
+    host.refreshView(kRefreshSelection);
   } else {
-    host.refreshView(1);
+    host.refreshView(kRefreshPosition);
   }
 }
 
@@ -183,7 +183,7 @@ void recordBufferFilled(Session& session, ShellHost& host, int bufferIndex, uint
   const bool wasInitialised = session.recordInitialised;
   onRecordBuffer(session, host, bufferIndex, bytes);
   // A failed write may have ended the recording: then everything is cleared.
-  host.refreshView(session.recordInitialised || !wasInitialised ? -1 : 0);
+  host.refreshView(session.recordInitialised || !wasInitialised ? kRefreshMargin : kRefreshClear);
 }
 
 bool closeRequested(Session& session, Host& host) { return confirmUnsaved(session, host); }

@@ -11,6 +11,7 @@
 #include "app/dialogs/ok_cancel_dialog.h"
 #include "edit/auto_cue.h"
 #include "session/command_ids.h"
+#include "view/view_texts.h"
 
 namespace quillane {
 namespace {
@@ -68,7 +69,7 @@ void AutoCueDialog::accept() {
     interval_->selectAll();
     return;  // no ':' in the text: the dialog stays open
   }
-  host_.refreshView(2);
+  host_.refreshView(kRefreshSelection);
   QDialog::accept();
 }
 

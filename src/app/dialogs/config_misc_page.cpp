@@ -12,6 +12,7 @@
 #include "app/dialogs/numbered_control.h"
 #include "app/qt_dialogs.h"
 #include "settings/ui_text_ids.h"
+#include "view/view_texts.h"
 
 namespace quillane {
 namespace {
@@ -106,7 +107,7 @@ void MiscPage::chooseColour(int entry) {
   int32_t& setting = colourSetting(session_.settings, entry);
   if (const std::optional<Rgb> chosen = chooser_(rgbOfSetting(setting), this)) setting = settingOfRgb(*chosen);
   colours_->item(entry)->setIcon(swatch(setting));
-  host_.refreshView(3);
+  host_.refreshView(kRefreshAll);
 }
 
 void MiscPage::showOptions() {

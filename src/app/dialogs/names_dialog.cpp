@@ -9,6 +9,7 @@
 
 #include "app/dialogs/ok_cancel_dialog.h"
 #include "session/command_ids.h"
+#include "view/view_texts.h"
 
 namespace quillane {
 namespace {
@@ -71,7 +72,7 @@ void NamesDialogBox::done(int result) {
     acceptNamesDialog(session_, model_);
   }
   closeNamesDialog(session_, model_);
-  host_.refreshView(2);
+  host_.refreshView(kRefreshSelection);
   QDialog::done(result);
 }
 
