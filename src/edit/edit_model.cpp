@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "settings/settings.h"
+#include "settings/text_encoding.h"
 #include "settings/ui_text_ids.h"
 
 namespace quillane {
@@ -22,38 +23,11 @@ void removeSlot(EditRangeTable& table, int index) {
 
 bool validIndex(const EditRangeTable& table, int index) { return index >= 0 && index < table.count; }
 
-// Length of the well-formed UTF-8 sequence at text[i], 0 when there is none.
-std::size_t sequenceLength(std::string_view text, std::size_t i) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-  const unsigned char lead = byte(i);
-  if (lead < 0x80) return 1;
-  std::size_t length = 0;
-  unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (i + length > text.size()) return 0;
-  if (byte(i + 1) < low || byte(i + 1) > high) return 0;
-  for (std::size_t k = 2; k < length; ++k)
-    if ((byte(i + k) & 0xC0) != 0x80) return 0;
-  return length;
-}
-
 }  // namespace
 
 std::string firstCharacters(std::string_view text, std::size_t count) {
   std::size_t at = 0;
-  for (std::size_t n = 0; n < count && at < text.size(); ++n) at += std::max<std::size_t>(1, sequenceLength(text, at));
+  for (std::size_t n = 0; n < count && at < text.size(); ++n) at += std::max<std::size_t>(1, utf8SequenceLength(text, at));
   return std::string(text.substr(0, at));
 }
 

@@ -72,6 +72,11 @@ std::size_t decodeUtf8(std::string_view s, std::size_t pos, char32_t& cp) {
 
 }  // namespace
 
+std::size_t utf8SequenceLength(std::string_view text, std::size_t pos) {
+  char32_t cp = 0;
+  return pos < text.size() ? decodeUtf8(text, pos, cp) : 0;
+}
+
 bool isValidUtf8(std::string_view bytes) {
   std::size_t pos = 0;
   while (pos < bytes.size()) {

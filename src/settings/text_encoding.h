@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,11 @@ namespace quillane {
 // (U+D800..U+DFFF), nothing above U+10FFFF, no truncated sequences.
 // NUL bytes are valid (U+0000).
 bool isValidUtf8(std::string_view bytes);
+
+// The length (1..4) of the well-formed UTF-8 sequence at text[pos], 0 when none
+// starts there (a stray continuation byte, an overlong form, a surrogate, a cut-off
+// sequence).
+std::size_t utf8SequenceLength(std::string_view text, std::size_t pos);
 
 // Converts Windows-1252 bytes to UTF-8. 0x80..0x9F follow the code page's
 // table; its five undefined bytes (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the
