@@ -14,18 +14,14 @@
 #include "settings/ui_text_ids.h"
 #include "support/scripted_shell_host.h"
 #include "support/test_files.h"
+#include "dialog_steps.h"
 
 namespace quillane {
 namespace {
 
 namespace fs = std::filesystem;
 
-template <class Widget>
-Widget* control(QWidget& parent, int id) {
-  auto* found = parent.findChild<Widget*>(QStringLiteral("control%1").arg(id));
-  if (!found) ADD_FAILURE() << "no control " << id;
-  return found;
-}
+using test::control;
 
 struct About {
   test::TempDir data;

@@ -25,18 +25,14 @@
 #include "support/scripted_shell_host.h"
 #include "support/test_files.h"
 #include "test_main_window.h"
+#include "dialog_steps.h"
 
 namespace quillane {
 namespace {
 
 namespace fs = std::filesystem;
 
-template <class Widget>
-Widget* control(QWidget& parent, int id) {
-  auto* found = parent.findChild<Widget*>(QStringLiteral("control%1").arg(id));
-  if (!found) ADD_FAILURE() << "no control " << id;
-  return found;
-}
+using test::control;
 
 // A page of the dialog (the pages number their controls each on their own).
 QWidget& page(QWidget& dialog, int id) {

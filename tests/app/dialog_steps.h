@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
@@ -19,6 +21,14 @@ inline QWidget* activeModal(const char* name) {
 template <class Widget>
 Widget* controlIn(QWidget* dialog, int id) {
   return dialog ? dialog->findChild<Widget*>(QStringLiteral("control%1").arg(id)) : nullptr;
+}
+
+// Control `id` of a window or page; a test failure when there is none.
+template <class Widget>
+Widget* control(QWidget& parent, int id) {
+  auto* found = parent.findChild<Widget*>(QStringLiteral("control%1").arg(id));
+  if (!found) ADD_FAILURE() << "no control " << id;
+  return found;
 }
 
 // Steps that a test plays into modal dialogs while they run, in order: each waits

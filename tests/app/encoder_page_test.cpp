@@ -25,16 +25,12 @@
 #include "settings/ui_text.h"
 #include "support/scripted_host.h"
 #include "support/scripted_shell_host.h"
+#include "dialog_steps.h"
 
 namespace quillane {
 namespace {
 
-template <class Widget>
-Widget* control(QWidget& parent, int id) {
-  auto* found = parent.findChild<Widget*>(QStringLiteral("control%1").arg(id));
-  if (!found) ADD_FAILURE() << "no control " << id;
-  return found;
-}
+using test::control;
 
 std::vector<std::string> entries(QComboBox* list) {
   std::vector<std::string> texts;
