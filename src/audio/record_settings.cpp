@@ -54,7 +54,7 @@ EncoderOpening openEncoderFromSettings(const Settings& settings) {
 
 int64_t recordedBytes(const Session& session) {
   const RecordingState& rec = session.recording;
-  if (rec.recordTimeFromPcm) return static_cast<int64_t>(rec.recordPcmHundreds);
+  if (rec.recordTimeFromPcm) return static_cast<int64_t>(rec.recordPcmHundreds());
   return rec.recordFileLength + static_cast<int64_t>(rec.encoded.size());
 }
 

@@ -69,7 +69,6 @@ void clearRecordingGroup(RecordingState& rec) {
   rec.encoded.clear();
   rec.cueMarks.clear();
   rec.recordPcmBytes = 0;
-  rec.recordPcmHundreds = 0;
   rec.recordRate = 0;
   rec.recordTimeFromPcm = false;
   rec.replacement.reset();
@@ -155,11 +154,7 @@ void encodeCaptured(Session& session, Host& host, uint8_t* data, uint32_t length
   }
   std::vector<uint8_t> out;
   if (!rec.encoder->encode(samples, static_cast<uint32_t>(count), out)) return;  // a failed buffer is skipped
-  if (session.settings.enc_type == 2) {
-    // Counted whole, so the hundreds do not lose a remainder at every buffer.
-    rec.recordPcmBytes += length;
-    rec.recordPcmHundreds = rec.recordPcmBytes / 100;
-  }
+  if (session.settings.enc_type == 2) rec.recordPcmBytes += length;
   if (rec.encoded.size() + out.size() >= kRecordFlushBytes && !flushOrStop(session, host)) return;
   rec.encoded.insert(rec.encoded.end(), out.begin(), out.end());
 }

@@ -53,6 +53,9 @@ struct RecordingState {
   RecordingState(RecordingState&&);
   RecordingState& operator=(RecordingState&&);
 
+  // The PCM recorded, in hundreds of bytes: the LAME VBR recording time's count.
+  uint64_t recordPcmHundreds() const { return recordPcmBytes / 100; }
+
   // The sound input, installed by whoever runs the event loop (the window, the
   // command line, a test); none: the device cannot be opened.
   InputDevice* input = nullptr;
@@ -66,8 +69,7 @@ struct RecordingState {
   int64_t recordFileLength = 0;        // bytes in the file at the last flush (append: its length at Rec)
   std::vector<uint8_t> encoded;        // encoded bytes waiting to be written (encodedCount = size)
   std::vector<int64_t> cueMarks;       // output positions marked while writing, at most 40
-  uint64_t recordPcmBytes = 0;         // PCM bytes encoded by LAME
-  uint64_t recordPcmHundreds = 0;      // recordPcmBytes / 100
+  uint64_t recordPcmBytes = 0;         // PCM bytes encoded by LAME (counted whole, not per buffer / 100)
   double recordRate = 0;               // bit/s: turns the byte count into the recording time
   bool recordTimeFromPcm = false;      // the time counts recordPcmHundreds (LAME VBR)
 

@@ -56,7 +56,7 @@ std::string recordingSelectionText(const Session& session) {
   char buffer[96];
   if (rec.recordTimeFromPcm) {
     std::snprintf(buffer, sizeof buffer, " Cue (%d): ~%s", static_cast<int>(rec.cueMarks.size()),
-                  timeAtRecordRate(session, static_cast<int64_t>(rec.recordPcmHundreds)).c_str());
+                  timeAtRecordRate(session, static_cast<int64_t>(rec.recordPcmHundreds())).c_str());
   } else {
     std::snprintf(buffer, sizeof buffer, " Cue (%d): %s", static_cast<int>(rec.cueMarks.size()),
                   timeAtRecordRate(session, rec.cueMarks.back()).c_str());
