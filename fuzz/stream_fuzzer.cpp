@@ -23,7 +23,8 @@ void checkHeader(const FrameHeader& h) {
           "version or layer out of range");
   require(h.sampleRate >= 8000 && h.sampleRate <= 48000 && h.bitrate >= 8 && h.bitrate <= 384,
           "rate out of range");
-  require(h.channelMode >= 1 && h.channelMode <= 4 && h.padding <= 1, "channel mode or padding out of range");
+  require(h.channelMode >= ChannelMode::Stereo && h.channelMode <= ChannelMode::Mono && h.padding <= 1,
+          "channel mode or padding out of range");
   for (const uint16_t q : h.gainBitPos) require(q / 8 + 1 < h.frameSize, "global_gain field past the frame");
   require(vbrTagOffset(h) + 4 <= h.frameSize, "VBR tag name past the frame");
 }

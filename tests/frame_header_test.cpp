@@ -13,8 +13,8 @@ FrameHeader decode(uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3) {
 
 bool allZero(const FrameHeader& h) {
   return h.frameSize == 0 && h.bitrate == 0 && h.sampleRate == 0 && h.raw == std::array<uint8_t, 4>{} &&
-         h.channelMode == 0 && h.padding == 0 && h.version == 0 && h.layer == 0 && h.hasCrc == 0 &&
-         h.rightsFlag == 0 && h.gainBitPos == std::array<uint16_t, 4>{};
+         h.channelMode == ChannelMode{} && h.padding == 0 && h.version == 0 && h.layer == 0 && !h.hasCrc &&
+         !h.rightsFlag && h.gainBitPos == std::array<uint16_t, 4>{};
 }
 
 TEST(FrameHeader, Mpeg1Layer3JointStereo128k) {
@@ -24,8 +24,8 @@ TEST(FrameHeader, Mpeg1Layer3JointStereo128k) {
   EXPECT_EQ(h.bitrate, 128);
   EXPECT_EQ(h.sampleRate, 44100);
   EXPECT_EQ(h.frameSize, 417);
-  EXPECT_EQ(h.channelMode, kChannelJointStereo);
-  EXPECT_EQ(h.hasCrc, 0);
+  EXPECT_EQ(h.channelMode, ChannelMode::JointStereo);
+  EXPECT_FALSE(h.hasCrc);
   EXPECT_EQ(h.padding, 0);
   EXPECT_EQ(h.gainBitPos, (std::array<uint16_t, 4>{73, 132, 191, 250}));
   EXPECT_EQ(h.raw, (std::array<uint8_t, 4>{0xFF, 0xFB, 0x90, 0x64}));
@@ -35,7 +35,7 @@ TEST(FrameHeader, Mpeg1Layer3JointStereo128k) {
 
 TEST(FrameHeader, CrcMovesGainPositionsButNotTheTag) {
   FrameHeader h = decode(0xFF, 0xFA, 0x90, 0x64);
-  EXPECT_EQ(h.hasCrc, 1);
+  EXPECT_TRUE(h.hasCrc);
   EXPECT_EQ(h.gainBitPos, (std::array<uint16_t, 4>{89, 148, 207, 266}));
   EXPECT_EQ(vbrTagOffset(h), 36);
   EXPECT_EQ(vbrTagOffset(decode(0xFF, 0xFB, 0x90, 0x64)), 36);
@@ -52,7 +52,7 @@ TEST(FrameHeader, GainPositionsAndTagOffsetsByVersionAndMode) {
   const FrameHeader mono25 = decode(0xFF, 0xE2, 0x28, 0xC0);  // MPEG-2.5, CRC, 16k, 8000 Hz, mono
   EXPECT_EQ(mono25.version, 3);
   EXPECT_EQ(mono25.sampleRate, 8000);
-  EXPECT_EQ(mono25.hasCrc, 1);
+  EXPECT_TRUE(mono25.hasCrc);
   EXPECT_EQ(mono25.gainBitPos, (std::array<uint16_t, 4>{78, 0, 0, 0}));
   EXPECT_EQ(vbrTagOffset(mono25), 13);
   EXPECT_DOUBLE_EQ(versionNumber(mono25.version), 2.5);
@@ -81,7 +81,7 @@ TEST(FrameHeader, RejectedHeadersAreEntirelyZero) {
   for (const auto& c : cases) {
     FrameHeader h;
     h.raw = {c[0], c[1], c[2], c[3]};
-    EXPECT_EQ(decodeFrameHeader(h), 0);
+    EXPECT_FALSE(decodeFrameHeader(h));
     EXPECT_TRUE(allZero(h));
   }
 }
@@ -103,9 +103,11 @@ TEST(FrameHeader, EveryEmphasisPrivateAndRightsBitIsAccepted) {
   for (int b3 = 0; b3 < 256; ++b3) {
     const FrameHeader h = decode(0xFF, 0xFB, 0x91, static_cast<uint8_t>(b3));
     ASSERT_EQ(h.version, 1) << b3;
-    EXPECT_EQ(h.channelMode, (b3 >> 6) + 1);
-    EXPECT_EQ(h.rightsFlag, (b3 >> 3) & 1);
+    EXPECT_EQ(static_cast<int>(h.channelMode), (b3 >> 6) + 1);
+    EXPECT_STRNE(channelModeName(h.channelMode), "");
+    EXPECT_EQ(h.rightsFlag, ((b3 >> 3) & 1) != 0);
   }
+  EXPECT_STREQ(channelModeName(ChannelMode{}), "");
 }
 
 // The lengths we compute must be the frame lengths that FFmpeg's parser cuts

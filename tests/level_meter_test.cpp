@@ -221,9 +221,9 @@ TEST(LevelMeterUpdate, MonoUsesChannelOneOnly) {
 
   // Mono decided by the channel mode of the reference header.
   FrameHeader header;
-  header.channelMode = kChannelMono;
+  header.channelMode = ChannelMode::Mono;
   EXPECT_TRUE(meterIsMono(header));
-  header.channelMode = kChannelJointStereo;
+  header.channelMode = ChannelMode::JointStereo;
   EXPECT_FALSE(meterIsMono(header));
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <functional>
 #include <numbers>
+#include <optional>
 #include <tuple>
 #include <string>
 #include <vector>
@@ -99,7 +100,7 @@ struct ToneCase {
   uint32_t rate;
   int channels;
   uint8_t version;         // 1 MPEG-1, 2 MPEG-2
-  uint8_t channelMode;     // the headers' mode; 0: not checked
+  std::optional<ChannelMode> channelMode;  // the headers' mode; none: not checked
   uint16_t cbrKbps;        // every frame's bit rate; 0: a variable rate
   uint16_t minKbps;        // the range a variable rate stays in
   uint16_t maxKbps;
@@ -147,9 +148,9 @@ TEST_P(Mp3EncoderTone, DecodesToTheSameToneAndFormat) {
     ASSERT_EQ(f.layer, 3);
     ASSERT_EQ(f.version, c.version);
     ASSERT_EQ(f.sampleRate, c.rate);
-    ASSERT_EQ(f.channelMode == kChannelMono, c.channels == 1);
-    if (c.channelMode != 0) {
-      ASSERT_EQ(f.channelMode, c.channelMode);
+    ASSERT_EQ(f.channelMode == ChannelMode::Mono, c.channels == 1);
+    if (c.channelMode) {
+      ASSERT_EQ(f.channelMode, *c.channelMode);
     }
     if (c.cbrKbps != 0) {
       ASSERT_EQ(f.bitrate, c.cbrKbps);
@@ -159,7 +160,7 @@ TEST_P(Mp3EncoderTone, DecodesToTheSameToneAndFormat) {
       ASSERT_LE(f.bitrate, c.maxKbps);
     }
     if (c.lameHeaderBits) {
-      ASSERT_EQ(f.hasCrc, 0);
+      ASSERT_FALSE(f.hasCrc);
       ASSERT_EQ(f.raw[2] & 0x01, 0) << "private bit";
       ASSERT_EQ(f.raw[3] & 0x08, 0) << "copyright bit";
       ASSERT_EQ(f.raw[3] & 0x04, 0x04) << "original bit";
@@ -197,18 +198,18 @@ TEST_P(Mp3EncoderTone, DecodesToTheSameToneAndFormat) {
 
 const ToneCase kToneCases[] = {
     {"LameCbrJointStereo44k128", [] { return openLameEncoder(lame(44100, 1, 128, -1)); }, 44100, 2, 1,
-     kChannelJointStereo, 128, 0, 0, 0, true},
+     ChannelMode::JointStereo, 128, 0, 0, 0, true},
     {"LameVbrDefaultQ4Stereo48k", [] { return openLameEncoder(lame(48000, 0, 32, 0, 4, 320)); }, 48000, 2, 1,
-     kChannelStereo, 0, 32, 320, 0, true},
+     ChannelMode::Stereo, 0, 32, 320, 0, true},
     {"LameAbr160JointStereo44k", [] { return openLameEncoder(lame(44100, 1, 32, 4, 4, 320, 160)); }, 44100, 2, 1,
-     kChannelJointStereo, 0, 32, 320, 0, true},
-    {"LameCbrMono22kMpeg2", [] { return openLameEncoder(lame(22050, 3, 64, -1)); }, 22050, 1, 2, kChannelMono, 64,
-     0, 0, 1000, true},
+     ChannelMode::JointStereo, 0, 32, 320, 0, true},
+    {"LameCbrMono22kMpeg2", [] { return openLameEncoder(lame(22050, 3, 64, -1)); }, 22050, 1, 2,
+     ChannelMode::Mono, 64, 0, 0, 1000, true},
     // The system's codec, fed in pieces that are no whole frames.
-    {"SystemStereo44k128", [] { return openSystemEncoder({44100, 128000, 2, 417}, false); }, 44100, 2, 1, 0, 128, 0,
-     0, 1000, false},
+    {"SystemStereo44k128", [] { return openSystemEncoder({44100, 128000, 2, 417}, false); }, 44100, 2, 1,
+     std::nullopt, 128, 0, 0, 1000, false},
     {"SystemMono32k64HighQuality", [] { return openSystemEncoder({32000, 64000, 1, 288}, true); }, 32000, 1, 1,
-     kChannelMono, 64, 0, 0, 777, false},
+     ChannelMode::Mono, 64, 0, 0, 777, false},
 };
 
 INSTANTIATE_TEST_SUITE_P(Mp3Encoder, Mp3EncoderTone, testing::ValuesIn(kToneCases),

@@ -305,7 +305,7 @@ TEST_F(RecordingTest, MonoLameCapturesOneChannelAndTheMeterShowsOne) {
   ASSERT_TRUE(session.recordInitialised);
   EXPECT_EQ(input.openedFormat.channels, 1);
   EXPECT_EQ(input.openedFormat.samplesPerSecond, 22050u);
-  EXPECT_EQ(session.stream.currentHeader.channelMode, kChannelMono);
+  EXPECT_EQ(session.stream.currentHeader.channelMode, ChannelMode::Mono);
   session.meter.meterPeakHold[0] = 0;
   SineSource loud(1000, 32700, 22050, 1);
   command(cmd::kPlay);

@@ -318,7 +318,7 @@ TEST(ViewPainterTest, MonoFilesShowOneMeterBar) {
     const GraphGeometry& g = view.geometry;
     const Rgb meter = view.colour(view.settings().rgb_vumeter);
     const int row = g.meterTop + g.meterHeight / 2;
-    const bool mono = view.session.stream.currentHeader.channelMode == kChannelMono;
+    const bool mono = view.session.stream.currentHeader.channelMode == ChannelMode::Mono;
     // The bars plus the frame's two sides.
     const int bars = mono ? 1 : 2;
     EXPECT_EQ(view.canvas.countInRow(row, meter, g.meterLeft - 1), bars * g.meterBarWidth + 2) << name;
@@ -334,7 +334,7 @@ TEST(ViewPainterTest, DbScaleLabelsStandBesideTheMeterFrame) {
     view.session.settings.db_scale = 1;
     view.paint();
     const GraphGeometry& g = view.geometry;
-    const bool mono = view.session.stream.currentHeader.channelMode == kChannelMono;
+    const bool mono = view.session.stream.currentHeader.channelMode == ChannelMode::Mono;
     const int x0 = g.meterLeft + (mono ? g.meterBarStep : 0);
     const int f = 5 * g.meterBarWidth / 3;  // 43, held at 30
     const auto yOf = [&](int v) { return g.meterTop + g.meterHeight - v * g.meterHeight / 127; };

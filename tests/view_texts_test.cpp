@@ -99,7 +99,7 @@ TEST(RefreshTexts, StatusBarForEachKindOfFile) {
 
   // 11025 Hz drops its remainder; the copyright bit adds the sign.
   l2.stream.currentHeader.sampleRate = 11025;
-  l2.stream.currentHeader.rightsFlag = 1;
+  l2.stream.currentHeader.rightsFlag = true;
   EXPECT_EQ(refreshTexts(l2, 2).statusText, " MPEG1.0 Layer 2, 192 kbps, 11 kHz, Stereo, \u00A9");
 
   l2.stream.currentHeader = FrameHeader{};

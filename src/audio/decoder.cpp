@@ -106,7 +106,7 @@ bool decoderOpen(Session& session, Host& host, Decoder& decoder, uint32_t pcmBuf
 
   PcmFormat format;
   format.formatTag = 1;
-  format.channels = header.channelMode == kChannelMono ? 1 : 2;
+  format.channels = header.channelMode == ChannelMode::Mono ? 1 : 2;
   format.samplesPerSecond = header.sampleRate;
   format.bitsPerSample = 16;
   format.blockAlign = static_cast<uint16_t>(16 / 8 * format.channels);

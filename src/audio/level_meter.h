@@ -28,7 +28,7 @@ struct LevelMeter {
 enum class MeterDevice { None, Output, Input };
 
 // The meter measures one channel for a mono stream (channel mode 4), else two.
-inline bool meterIsMono(const FrameHeader& reference) { return reference.channelMode == kChannelMono; }
+inline bool meterIsMono(const FrameHeader& reference) { return reference.channelMode == ChannelMode::Mono; }
 
 // Bytes at the end of every buffer that the meter never looks at.
 constexpr int kMeterTailBytes = 1012;

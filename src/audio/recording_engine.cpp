@@ -198,7 +198,7 @@ bool recordInit(Session& session, Host& host, bool queryOnly) {
   chooseRecordRate(s, rec);
 
   if (!startCapture(session, host, bufferBytes)) return false;
-  if (rec.captureFormat.channels == 1) session.stream.currentHeader.channelMode = kChannelMono;
+  if (rec.captureFormat.channels == 1) session.stream.currentHeader.channelMode = ChannelMode::Mono;
   return true;
 }
 

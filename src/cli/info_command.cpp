@@ -33,7 +33,7 @@ nlohmann::ordered_json describe(Session& session) {
   j["bitrate"] = first.bitrate;
   j["sample_rate"] = first.sampleRate;
   j["channel_mode"] = channelModeName(first.channelMode);
-  j["crc"] = first.hasCrc != 0;
+  j["crc"] = first.hasCrc;
   j["vbr_mode"] = s.vbrMode;
   j["xing_frames"] = s.xingFrames;
   j["avg_frame_size"] = s.avgFrameSize;

@@ -36,14 +36,14 @@ bool lookupVersionLayer(uint8_t byte1, VersionLayer& out) {
   }
 }
 
-int reject(FrameHeader& header) {
+bool reject(FrameHeader& header) {
   header = FrameHeader{};
-  return 0;
+  return false;
 }
 
 }  // namespace
 
-int decodeFrameHeader(FrameHeader& header) {
+bool decodeFrameHeader(FrameHeader& header) {
   const std::array<uint8_t, 4> raw = header.raw;
   header = FrameHeader{};
   header.raw = raw;
@@ -61,9 +61,9 @@ int decodeFrameHeader(FrameHeader& header) {
   header.bitrate = vl.bitrates[bitrateIndex];
   header.sampleRate = vl.rates[rateIndex];
 
-  header.hasCrc = (raw[1] & 0x01) == 0 ? 1 : 0;
-  header.rightsFlag = (raw[3] >> 3) & 0x01;
-  header.channelMode = static_cast<uint8_t>((raw[3] >> 6) + 1);
+  header.hasCrc = (raw[1] & 0x01) == 0;
+  header.rightsFlag = ((raw[3] >> 3) & 0x01) != 0;
+  header.channelMode = static_cast<ChannelMode>((raw[3] >> 6) + 1);
   header.padding = (raw[2] >> 1) & 0x01;
 
   if (header.sampleRate < 8000 || header.sampleRate > 48000) return reject(header);
@@ -78,7 +78,7 @@ int decodeFrameHeader(FrameHeader& header) {
   header.frameSize = static_cast<uint16_t>(size);
 
   gainBitPositions(header);
-  return 1;
+  return true;
 }
 
 FrameHeader decodeFrameHeader(const uint8_t* bytes) {
@@ -90,7 +90,7 @@ FrameHeader decodeFrameHeader(const uint8_t* bytes) {
 
 void gainBitPositions(FrameHeader& header) {
   header.gainBitPos = {0, 0, 0, 0};
-  const bool mono = header.channelMode == kChannelMono;
+  const bool mono = header.channelMode == ChannelMode::Mono;
   if (header.version == 1) {
     if (mono)
       header.gainBitPos = {71, 130, 0, 0};
@@ -109,19 +109,19 @@ void gainBitPositions(FrameHeader& header) {
 }
 
 int vbrTagOffset(const FrameHeader& header) {
-  const bool mono = header.channelMode == kChannelMono;
+  const bool mono = header.channelMode == ChannelMode::Mono;
   if (header.version == 1) return mono ? 21 : 36;
   return mono ? 13 : 21;
 }
 
-const char* channelModeName(uint8_t channelMode) {
+const char* channelModeName(ChannelMode channelMode) {
   switch (channelMode) {
-    case kChannelStereo: return "Stereo";
-    case kChannelJointStereo: return "Joint Stereo";
-    case kChannelDual: return "Dual Channel";
-    case kChannelMono: return "Mono";
-    default: return "";
+    case ChannelMode::Stereo: return "Stereo";
+    case ChannelMode::JointStereo: return "Joint Stereo";
+    case ChannelMode::Dual: return "Dual Channel";
+    case ChannelMode::Mono: return "Mono";
   }
+  return "";
 }
 
 double versionNumber(uint8_t version) {

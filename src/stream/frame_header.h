@@ -5,6 +5,10 @@
 
 namespace quillane {
 
+// The channel mode field of a header plus one, as the header's bits 6-7 of the
+// fourth byte give it (0 stereo ... 3 mono).
+enum class ChannelMode : uint8_t { Stereo = 1, JointStereo, Dual, Mono };
+
 // The decoded fields of one 4-byte MPEG audio frame header. A record whose
 // `version` is 0 stands for "no valid header": a rejected header leaves every
 // field zero, `raw` included.
@@ -13,27 +17,22 @@ struct FrameHeader {
   uint16_t bitrate = 0;     // kbit/s
   uint16_t sampleRate = 0;  // Hz
   std::array<uint8_t, 4> raw{};  // the header bytes as read (raw[0] == 0xFF)
-  uint8_t channelMode = 0;  // 1 stereo, 2 joint stereo, 3 dual channel, 4 mono
+  ChannelMode channelMode{};  // zero (no mode) for no valid header
   uint8_t padding = 0;      // 0 or 1
   uint8_t version = 0;      // 1 MPEG-1, 2 MPEG-2, 3 MPEG-2.5; 0 no valid header
   uint8_t layer = 0;        // 2 or 3
-  int32_t hasCrc = 0;       // a 16-bit CRC follows the header
-  int32_t rightsFlag = 0;   // the header's copyright bit
+  bool hasCrc = false;      // a 16-bit CRC follows the header
+  bool rightsFlag = false;  // the header's copyright bit
   std::array<uint16_t, 4> gainBitPos{};  // bit positions of the Layer III global_gain fields; 0 = none
 };
-
-constexpr uint8_t kChannelStereo = 1;
-constexpr uint8_t kChannelJointStereo = 2;
-constexpr uint8_t kChannelDual = 3;
-constexpr uint8_t kChannelMono = 4;
 
 // No accepted frame is shorter or longer than these.
 constexpr int kMinFrameSize = 50;
 constexpr int kMaxFrameSize = 1792;
 
-// Decodes header.raw into the other fields. Returns 1 for an accepted header;
-// otherwise clears the whole record and returns 0.
-int decodeFrameHeader(FrameHeader& header);
+// Decodes header.raw into the other fields. True for an accepted header;
+// otherwise clears the whole record and returns false.
+bool decodeFrameHeader(FrameHeader& header);
 
 // Convenience: decodes four bytes into a fresh record.
 FrameHeader decodeFrameHeader(const uint8_t* bytes);
@@ -45,7 +44,7 @@ void gainBitPositions(FrameHeader& header);
 int vbrTagOffset(const FrameHeader& header);
 
 // "Stereo", "Joint Stereo", "Dual Channel" or "Mono"; "" for an invalid mode.
-const char* channelModeName(uint8_t channelMode);
+const char* channelModeName(ChannelMode channelMode);
 
 // The version as users see it: 1.0, 2.0 or 2.5 (0 for no valid header).
 double versionNumber(uint8_t version);
