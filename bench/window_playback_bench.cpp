@@ -48,7 +48,7 @@ int runBench(int argc, char** argv) {
 
   Session session;
   session.settingsFile = dir / "quillane.ini";
-  resetEditModel(session, 3);
+  resetEditModel(session, ResetLevel::Everything);
   QtOutputDevice output;
   session.playback.output = &output;
   int returned = 0;

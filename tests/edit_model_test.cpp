@@ -689,10 +689,10 @@ TEST(ResetEditModelTest, LevelsClearWhatTheyName) {
   };
 
   fill();
-  resetEditModel(s, 0);  // level 0 leaves everything
+  resetEditModel(s, ResetLevel::None);
   EXPECT_EQ(s.edits.count, 1);
 
-  resetEditModel(s, 1);
+  resetEditModel(s, ResetLevel::FileState);
   EXPECT_EQ(s.edits.count, 0);
   EXPECT_EQ(s.edits.currentRange, -1);
   EXPECT_FALSE(s.edits.hasSelection());
@@ -716,14 +716,14 @@ TEST(ResetEditModelTest, LevelsClearWhatTheyName) {
   EXPECT_EQ(s.settings.autocue, 5);
 
   fill();
-  resetEditModel(s, 2);
+  resetEditModel(s, ResetLevel::FileStateAndSource);
   EXPECT_EQ(s.edits.count, 0);
   EXPECT_TRUE(s.stream.sourcePath.empty());
   EXPECT_EQ(s.settings.autocue, 5);
 
   fill();
   s.settings.language = "xx";
-  resetEditModel(s, 3);
+  resetEditModel(s, ResetLevel::Everything);
   EXPECT_EQ(s.edits.count, 0);
   EXPECT_TRUE(s.stream.sourcePath.empty());
   EXPECT_EQ(s.settings.autocue, 77);  // read from the file
@@ -731,14 +731,14 @@ TEST(ResetEditModelTest, LevelsClearWhatTheyName) {
   EXPECT_TRUE(s.settings.language.empty());  // the default, as the file holds it
 }
 
-TEST(ResetEditModelTest, LevelOneOnAnOpenFileKeepsItOpen) {
-  // Closing a file releases the names and resets at level 1; the file itself is
+TEST(ResetEditModelTest, FileStateOnAnOpenFileKeepsItOpen) {
+  // Closing a file releases the names and resets the file state; the file itself is
   // the stream's business.
   Session s;
   ASSERT_TRUE(test::openInSession(s, test::dataPath("cbr128_info.mp3")));
   ASSERT_EQ(s.stream.audioStart, 417);
   releaseAllNames(s.edits);
-  resetEditModel(s, 1);
+  resetEditModel(s, ResetLevel::FileState);
   EXPECT_EQ(s.stream.audioStart, 0);
   EXPECT_EQ(s.stream.avgBitrate, 0.0f);
   EXPECT_FALSE(s.stream.sourcePath.empty());

@@ -74,7 +74,7 @@ TEST(FileOpeningByExtension, ProjectFileAndCueSheet) {
   EXPECT_EQ(project.session.edits.ranges[0].beg, written.edits.ranges[0].beg);
 
   // A cue sheet holds the cues only.
-  resetEditModel(written, 1);
+  resetEditModel(written, ResetLevel::FileState);
   ASSERT_TRUE(test::openInSession(written, copy.audio));
   addRange(written, 20000, 20000);
   written.projectPath = (copy.dir / "Tracks.CUE").string();

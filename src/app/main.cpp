@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path executable = executablePath();
     session->settingsFile = settingsFilePath(executable);
     // Every setting to its default, then the settings file.
-    resetEditModel(*session, 3);
+    resetEditModel(*session, ResetLevel::Everything);
 
     // The arguments as bytes, the program's name first.
     const std::vector<std::string> arguments(argv, argv + argc);

@@ -54,7 +54,7 @@ std::string lowerExtension(const std::string& path) {
 
 bool openAudioFile(Session& session, const std::string& path, std::string& error) {
   if (!readable(path, error)) return false;
-  resetEditModel(session, 1);
+  resetEditModel(session, ResetLevel::FileState);
   session.stream.sourcePath = path;
   session.projectPath.clear();
   if (!openStream(session)) {

@@ -135,7 +135,7 @@ bool writeCueSheet(Session& session) {
 
 bool readCueSheet(Session& session, Host& host) {
   closeStream(session);
-  resetEditModel(session, 2);
+  resetEditModel(session, ResetLevel::FileStateAndSource);
   std::string text;
   if (!readDocumentText(session.projectPath, text)) return false;
 

@@ -233,8 +233,8 @@ void releasePendingNames(EditRangeTable& table) {
   table.selection.artist.clear();
 }
 
-void resetEditModel(Session& session, int level) {
-  if (level >= 1) {
+void resetEditModel(Session& session, ResetLevel level) {
+  if (level >= ResetLevel::FileState) {
     EditRangeTable& t = session.edits;
     t.ranges.fill(EditRange{});
     t.count = 0;
@@ -249,8 +249,8 @@ void resetEditModel(Session& session, int level) {
     session.save.appendMode = false;
     meterResetMargin(session.meter);
   }
-  if (level >= 2) session.stream.sourcePath.clear();
-  if (level >= 3) resetSettings(session.settings, session.settingsFile);
+  if (level >= ResetLevel::FileStateAndSource) session.stream.sourcePath.clear();
+  if (level >= ResetLevel::Everything) resetSettings(session.settings, session.settingsFile);
 }
 
 // --- Navigation ------------------------------------------------------------

@@ -63,10 +63,16 @@ void releaseRangeNames(EditRangeTable& table, int index);
 void releaseAllNames(EditRangeTable& table);
 void releasePendingNames(EditRangeTable& table);
 
-// Level 1: an empty editing model and a fresh per-file state (stream state, the
-// pending save's flags). Level 2 also forgets the source path; level 3 also resets
-// the settings to their defaults and reads the settings file.
-void resetEditModel(Session& session, int level);
+// What resetEditModel clears; each level also clears what the ones before it do.
+enum class ResetLevel : uint8_t {
+  None,                // nothing
+  FileState,           // an empty editing model and a fresh per-file state (stream
+                       // state, the pending save's flags); the source path stays
+  FileStateAndSource,  // also forgets the source path
+  Everything,          // also resets the settings to their defaults and reads the settings file
+};
+
+void resetEditModel(Session& session, ResetLevel level);
 
 // --- Navigation (the caller redraws; while playing it restarts the stream) ----
 

@@ -87,7 +87,7 @@ bool writeProjectFile(Session& session) {
 
 bool readProjectFile(Session& session, Host& host) {
   closeStream(session);
-  resetEditModel(session, 2);
+  resetEditModel(session, ResetLevel::FileStateAndSource);
   std::string text;
   if (!readDocumentText(session.projectPath, text)) return false;
 

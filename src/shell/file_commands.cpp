@@ -81,7 +81,7 @@ void editCueSheet(Session& session, ShellHost& host) {
   stopPlayback(session);
   closeStream(session);
   releaseTransportButtons(host);
-  resetEditModel(session, 1);
+  resetEditModel(session, ResetLevel::FileState);
   session.stream.sourcePath = sheet;
   openAndShow(session, host);
 }
@@ -103,7 +103,7 @@ void openChosenFile(Session& session, ShellHost& host) {
   if (choice == UnsavedChoice::Stop) return;
   std::string chosen = session.stream.sourcePath;
   if (!host.openFileDialog(openFileDialogRequest(session), chosen) || chosen.empty()) return;
-  openInstead(session, host, chosen, 0, choice == UnsavedChoice::Discard);
+  openInstead(session, host, chosen, ResetLevel::None, choice == UnsavedChoice::Discard);
 }
 
 void openRecentFile(Session& session, ShellHost& host, int entry) {
@@ -111,7 +111,7 @@ void openRecentFile(Session& session, ShellHost& host, int entry) {
   if (path.empty()) return;
   const UnsavedChoice choice = readyToDropFile(session, host);
   if (choice == UnsavedChoice::Stop) return;
-  openInstead(session, host, path, 1, choice == UnsavedChoice::Discard);
+  openInstead(session, host, path, ResetLevel::FileState, choice == UnsavedChoice::Discard);
 }
 
 }  // namespace

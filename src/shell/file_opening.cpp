@@ -71,7 +71,7 @@ bool openByExtension(Session& session, Host& host) {
   bool opened = false;
   switch (kindOf(path)) {
     case FileKind::Audio:
-      resetEditModel(session, 1);
+      resetEditModel(session, ResetLevel::FileState);
       session.projectPath.clear();
       opened = openStream(session) == 1;
       break;
@@ -154,7 +154,8 @@ std::string openRefusal(const Session& session, const std::string& path) {
   return {};
 }
 
-bool openInstead(Session& session, ShellHost& host, const std::string& path, int resetLevel, bool discardChanges) {
+bool openInstead(Session& session, ShellHost& host, const std::string& path, ResetLevel resetLevel,
+                 bool discardChanges) {
   if (const std::string refusal = openRefusal(session, path); !refusal.empty()) {
     const bool document = kindOf(path) == FileKind::Project || kindOf(path) == FileKind::CueSheet;
     showOpenFailure(session, host, document ? std::string() : path, document ? path : std::string(), refusal);
@@ -162,7 +163,7 @@ bool openInstead(Session& session, ShellHost& host, const std::string& path, int
   }
   if (discardChanges) session.edits.modified = false;
   closeStream(session);
-  if (resetLevel > 0) resetEditModel(session, resetLevel);
+  resetEditModel(session, resetLevel);
   session.stream.sourcePath = path;
   return openAndShow(session, host);
 }

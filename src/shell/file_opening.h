@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "edit/edit_model.h"
 #include "session/host.h"
 #include "session/session.h"
 #include "shell/shell_host.h"
@@ -40,7 +41,8 @@ std::string openRefusal(const Session& session, const std::string& path);
 // was; otherwise the open file is closed, the model reset at `resetLevel` and
 // the new one opened by openAndShow. `discardChanges` clears the modified mark
 // once the open goes ahead.
-bool openInstead(Session& session, ShellHost& host, const std::string& path, int resetLevel, bool discardChanges);
+bool openInstead(Session& session, ShellHost& host, const std::string& path, ResetLevel resetLevel,
+                 bool discardChanges);
 
 // The open path of the commands: openByExtension, then on success
 // rebuildRangeMenu and refreshView(kRefreshAll); on failure closeStream and

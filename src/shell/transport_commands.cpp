@@ -49,7 +49,7 @@ void startRecording(Session& session, ShellHost& host) {
     return;
   }
   closeStream(session);
-  resetEditModel(session, 2);
+  resetEditModel(session, ResetLevel::FileStateAndSource);
   host.rebuildRangeMenu();
   host.refreshView(kRefreshClear);
   if (recordInit(session, host)) {

@@ -132,7 +132,7 @@ void dropFiles(Session& session, ShellHost& host, const std::vector<std::string>
   if (session.settings.file_recent != recentBefore) host.rebuildRecentMenu();
   if (choice == UnsavedChoice::Stop) return;
   // The path is taken whole: a shortened one would name another file.
-  openInstead(session, host, paths.front(), 2, choice == UnsavedChoice::Discard);
+  openInstead(session, host, paths.front(), ResetLevel::FileStateAndSource, choice == UnsavedChoice::Discard);
 }
 
 namespace {
