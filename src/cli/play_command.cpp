@@ -109,6 +109,111 @@ int listDevices(const QtOutputDevice& device) {
   return kExitOk;
 }
 
+// Opens the source with its edits and the selection, and takes the output
+// options into the settings; false with the error when the source can't be used.
+bool prepareSession(Session& session, CliPlaybackHost& host, const PlayOptions& o, const CLI::App& command,
+                    std::string& error) {
+  if (!openEditedSource(session, host, o.source, command, o.edits, error)) return false;
+  if (!applySelection(session, o.selection, error)) return false;
+  applyDecoderOption(session, o.decoder);
+  if (o.deviceOption->count()) session.settings.device_out = static_cast<uint8_t>(o.device);
+  if (o.bufferFramesOption->count()) session.settings.buffer_frm = static_cast<uint8_t>(o.bufferFrames);
+  if (o.bufferMaxOption->count()) session.settings.buffer_max = static_cast<uint8_t>(o.bufferMax);
+  return true;
+}
+
+// --from, --to and --seek-to as offsets of the opened file.
+struct PlayPositions {
+  std::optional<int64_t> from;
+  std::optional<int64_t> to;
+  std::optional<int64_t> seekTo;
+};
+
+// Reads all three; false with the error of the last one that is no position.
+bool readPositions(Session& session, const PlayOptions& o, PlayPositions& positions, std::string& error) {
+  positions.from = positionOption(session, "--from", o.from, error);
+  positions.to = positionOption(session, "--to", o.to, error);
+  positions.seekTo = positionOption(session, "--seek-to", o.seekTo, error);
+  return error.empty();
+}
+
+// What the handlers of one play share while the event loop runs.
+struct PlayRun {
+  QCoreApplication& app;
+  Session& session;
+  CliPlaybackHost& host;
+  const PlayOptions& options;
+  PlayPositions positions;
+  QElapsedTimer sinceNotice;  // since the output last handed a buffer back
+  int exitCode = kExitOk;
+};
+
+// A buffer has been played: the engine goes on, until --to is reached or
+// playback has ended.
+void onNotice(PlayRun& run, int index) {
+  Session& session = run.session;
+  run.sinceNotice.restart();
+  onBufferDone(session, run.host, index);
+  if (run.positions.to && session.playing && session.playPosition >= *run.positions.to)
+    requestStop(session, run.host);
+  if (!session.playing) run.app.quit();
+}
+
+// The start timer has run: --fast, --stop-after-ms and --seek-at-ms take effect
+// from here.
+void onStarted(PlayRun& run) {
+  Session& session = run.session;
+  const PlayOptions& o = run.options;
+  if (!session.playing) {
+    // Nothing plays: a failure has been shown, or a prelisten ended during priming.
+    if (!run.host.messages.lastMessage.empty()) run.exitCode = kExitFailure;
+    run.app.quit();
+    return;
+  }
+  run.sinceNotice.start();
+  // Fast Play steps as F8 gives them while playing.
+  for (int i = 0; i < o.fast; ++i) fastPlayFaster(session, run.host);
+  if (o.stopAfterMs >= 0)
+    QTimer::singleShot(o.stopAfterMs, &run.app, [&run] {
+      requestStop(run.session, run.host);
+      run.app.quit();
+    });
+  if (o.seekAtMs >= 0 && run.positions.seekTo)
+    QTimer::singleShot(o.seekAtMs, &run.app, [&run] {
+      if (run.session.playing) seekPlayback(run.session, *run.positions.seekTo);
+    });
+}
+
+// Prelisten (--prelisten) or play, as the buttons do.
+void requestStart(PlayRun& run) {
+  const int mode = run.options.prelisten;
+  if (mode > 0)
+    requestPrelisten(run.session, run.host, mode, kPrelistenButtons[mode]);
+  else
+    requestPlay(run.session, run.host);
+}
+
+// Runs the event loop until playback ends, with a watchdog that stops an output
+// that no longer hands buffers back.
+void runUntilStopped(PlayRun& run) {
+  QTimer watchdog;
+  QObject::connect(&watchdog, &QTimer::timeout, [&run] {
+    if (run.session.playing && run.sinceNotice.isValid() && run.sinceNotice.elapsed() > kStallMs) {
+      requestStop(run.session, run.host);
+      run.exitCode = failWith("the output device stopped returning buffers");
+      run.app.quit();
+    }
+  });
+  watchdog.start(kWatchdogMs);
+  run.app.exec();
+  stopPlayback(run.session);
+}
+
+void printStopPosition(const AudioStream& stream) {
+  std::cout << "stopped at " << stream.cursor << " ("
+            << formatTime(stream.cursor - stream.audioStart, stream.avgBitrate, false) << ")\n";
+}
+
 int runPlay(const PlayOptions& o, const CLI::App& command) {
   static int argc = 1;
   static char name[] = "quillane-cli";
@@ -120,77 +225,23 @@ int runPlay(const PlayOptions& o, const CLI::App& command) {
 
   Session session;
   CliPlaybackHost host(session);
+  PlayPositions positions;
   std::string error;
-  if (!openEditedSource(session, host, o.source, command, o.edits, error)) return failWith(error);
-  if (!applySelection(session, o.selection, error)) return failWith(error);
-  applyDecoderOption(session, o.decoder);
-  if (o.deviceOption->count()) session.settings.device_out = static_cast<uint8_t>(o.device);
-  if (o.bufferFramesOption->count()) session.settings.buffer_frm = static_cast<uint8_t>(o.bufferFrames);
-  if (o.bufferMaxOption->count()) session.settings.buffer_max = static_cast<uint8_t>(o.bufferMax);
+  if (!prepareSession(session, host, o, command, error)) return failWith(error);
+  if (!readPositions(session, o, positions, error)) return failWith(error);
 
-  const auto from = positionOption(session, "--from", o.from, error);
-  const auto to = positionOption(session, "--to", o.to, error);
-  const auto seekTo = positionOption(session, "--seek-to", o.seekTo, error);
-  if (!error.empty()) return failWith(error);
-
-  AudioStream& stream = session.stream;
   session.playback.output = &device;
-  if (from) seekPlayback(session, *from);
-
-  int exitCode = kExitOk;
-  QElapsedTimer sinceNotice;
-  session.playback.noticeHandler = [&](int index) {
-    sinceNotice.restart();
-    onBufferDone(session, host, index);
-    if (to && session.playing && session.playPosition >= *to) requestStop(session, host);
-    if (!session.playing) app.quit();
-  };
-
-  host.started = [&] {
-    if (!session.playing) {
-      // Nothing plays: a failure has been shown, or a prelisten ended during priming.
-      if (!host.messages.lastMessage.empty()) exitCode = kExitFailure;
-      app.quit();
-      return;
-    }
-    sinceNotice.start();
-    // Fast Play steps as F8 gives them while playing.
-    for (int i = 0; i < o.fast; ++i) fastPlayFaster(session, host);
-    if (o.stopAfterMs >= 0)
-      QTimer::singleShot(o.stopAfterMs, &app, [&] {
-        requestStop(session, host);
-        app.quit();
-      });
-    if (o.seekAtMs >= 0 && seekTo)
-      QTimer::singleShot(o.seekAtMs, &app, [&] {
-        if (session.playing) seekPlayback(session, *seekTo);
-      });
-  };
-
-  if (o.prelisten > 0)
-    requestPrelisten(session, host, o.prelisten, kPrelistenButtons[o.prelisten]);
-  else
-    requestPlay(session, host);
-
-  if (host.timerRequested) {
-    QTimer watchdog;
-    QObject::connect(&watchdog, &QTimer::timeout, [&] {
-      if (session.playing && sinceNotice.isValid() && sinceNotice.elapsed() > kStallMs) {
-        requestStop(session, host);
-        exitCode = failWith("the output device stopped returning buffers");
-        app.quit();
-      }
-    });
-    watchdog.start(kWatchdogMs);
-    app.exec();
-    stopPlayback(session);
-  }
+  if (positions.from) seekPlayback(session, *positions.from);
+  PlayRun run{app, session, host, o, positions, QElapsedTimer(), kExitOk};
+  session.playback.noticeHandler = [&run](int index) { onNotice(run, index); };
+  host.started = [&run] { onStarted(run); };
+  requestStart(run);
+  if (host.timerRequested) runUntilStopped(run);
   session.playback.output = nullptr;
   device.close();
 
-  std::cout << "stopped at " << stream.cursor << " ("
-            << formatTime(stream.cursor - stream.audioStart, stream.avgBitrate, false) << ")\n";
-  return exitCode;
+  printStopPosition(session.stream);
+  return run.exitCode;
 }
 
 }  // namespace

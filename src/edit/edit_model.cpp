@@ -23,6 +23,90 @@ void removeSlot(EditRangeTable& table, int index) {
 
 bool validIndex(const EditRangeTable& table, int index) { return index >= 0 && index < table.count; }
 
+// Nothing goes inside a range or onto its borders: the range that holds the whole
+// selection becomes current, and true says there was one.
+bool selectRangeHoldingSelection(EditRangeTable& table) {
+  const EditRange& s = table.selection;
+  for (int i = 0; i < table.count; ++i) {
+    const EditRange& r = table.ranges[i];
+    if (s.beg >= r.beg && s.end <= r.end) {
+      table.currentRange = i;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Ranges the selection encloses are replaced by it.
+void removeRangesInsideSelection(EditRangeTable& table) {
+  const EditRange& s = table.selection;
+  for (int i = 0; i < table.count;) {
+    const EditRange& r = table.ranges[i];
+    if (r.beg >= s.beg && r.end <= s.end) {
+      removeSlot(table, i);
+      i = 0;
+    } else {
+      ++i;
+    }
+  }
+}
+
+// A range that overlaps one edge of the selection (`edge`, its beg or its end): a
+// cut absorbs the range and the edge moves out to the range's same edge; a gain
+// range stays and the edge moves back to the range's other edge (`otherEdge`).
+void settleOverlapAt(EditRangeTable& table, int64_t EditRange::*edge, int64_t EditRange::*otherEdge) {
+  EditRange& s = table.selection;
+  const bool gain = s.type == kRangeGain;
+  for (int i = 0; i < table.count;) {
+    const EditRange& r = table.ranges[i];
+    if (r.beg < s.*edge && s.*edge < r.end) {
+      if (gain) {
+        s.*edge = r.*otherEdge;
+      } else {
+        s.*edge = r.*edge;
+        removeSlot(table, i);
+        continue;
+      }
+    }
+    ++i;
+  }
+}
+
+// The selection becomes a range in its place among the sorted ones, and the
+// current one; the selection is left empty, a cut without names.
+void moveSelectionIntoTable(EditRangeTable& table) {
+  EditRange& s = table.selection;
+  int at = 0;
+  while (at < table.count && table.ranges[at].beg < s.end) ++at;
+  for (int i = table.count; i > at; --i) table.ranges[i] = std::move(table.ranges[i - 1]);
+  table.ranges[at] = std::move(s);
+  ++table.count;
+  table.currentRange = at;
+  s.beg = s.end = -1;
+  s.type = kRangeCut;
+  s.title.clear();
+  s.artist.clear();
+}
+
+// Repair: a range that overlaps or lies after a later one goes, until none does.
+// Only a table that came in broken (a hand-edited project file) can need it.
+void dropRangesOutOfOrder(EditRangeTable& table) {
+  bool repaired = false;
+  while (!repaired) {
+    repaired = true;
+    for (int i = 0; i + 1 < table.count && repaired; ++i) {
+      for (int j = i + 1; j < table.count; ++j) {
+        if (table.ranges[i].end > table.ranges[j].beg) {
+          removeSlot(table, i);
+          if (table.currentRange > i) --table.currentRange;
+          repaired = false;
+          break;
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
 
 std::string firstCharacters(std::string_view text, std::size_t count) {
@@ -98,91 +182,19 @@ void clearSelectionUndo(SelectionUndo& undo) { undo.entries.fill(SelectionUndo::
 // --- Ranges ----------------------------------------------------------------
 
 bool addRangeFromSelection(EditRangeTable& table, SelectionUndo& undo, bool keepNames) {
-  EditRange& s = table.selection;
+  const EditRange& s = table.selection;
   if (table.count >= kMaxRanges || s.beg < 0 || s.end < 0 || s.end < s.beg) return false;
+  if (selectRangeHoldingSelection(table)) return false;
 
-  // Nothing goes inside a range or onto its borders.
-  for (int i = 0; i < table.count; ++i) {
-    const EditRange& r = table.ranges[i];
-    if (s.beg >= r.beg && s.end <= r.end) {
-      table.currentRange = i;
-      return false;
-    }
-  }
-
-  // Ranges the selection encloses are replaced by it.
-  for (int i = 0; i < table.count;) {
-    const EditRange& r = table.ranges[i];
-    if (r.beg >= s.beg && r.end <= s.end) {
-      removeSlot(table, i);
-      i = 0;
-    } else {
-      ++i;
-    }
-  }
-
-  // A range overlapping the selection's begin: a cut absorbs it, a gain range yields.
-  const bool gain = s.type == kRangeGain;
-  for (int i = 0; i < table.count;) {
-    const EditRange& r = table.ranges[i];
-    if (r.beg < s.beg && s.beg < r.end) {
-      if (gain) {
-        s.beg = r.end;
-      } else {
-        s.beg = r.beg;
-        removeSlot(table, i);
-        continue;
-      }
-    }
-    ++i;
-  }
-  // The same at the selection's end.
-  for (int i = 0; i < table.count;) {
-    const EditRange& r = table.ranges[i];
-    if (r.beg < s.end && s.end < r.end) {
-      if (gain) {
-        s.end = r.beg;
-      } else {
-        s.end = r.end;
-        removeSlot(table, i);
-        continue;
-      }
-    }
-    ++i;
-  }
-
+  removeRangesInsideSelection(table);
+  settleOverlapAt(table, &EditRange::beg, &EditRange::end);
+  settleOverlapAt(table, &EditRange::end, &EditRange::beg);
   if (!keepNames) releasePendingNames(table);
-
-  int at = 0;
-  while (at < table.count && table.ranges[at].beg < s.end) ++at;
-  for (int i = table.count; i > at; --i) table.ranges[i] = std::move(table.ranges[i - 1]);
-  table.ranges[at] = std::move(s);
-  ++table.count;
-  table.currentRange = at;
-  s.beg = s.end = -1;
-  s.type = kRangeCut;
-  s.title.clear();
-  s.artist.clear();
-
+  moveSelectionIntoTable(table);
   clearSelectionUndo(undo);
   table.modified = true;
 
-  // Repair: a range that overlaps or lies after a later one goes. Only a table that
-  // came in broken (a hand-edited project file) can need it.
-  bool repaired = false;
-  while (!repaired) {
-    repaired = true;
-    for (int i = 0; i + 1 < table.count && repaired; ++i) {
-      for (int j = i + 1; j < table.count; ++j) {
-        if (table.ranges[i].end > table.ranges[j].beg) {
-          removeSlot(table, i);
-          if (table.currentRange > i) --table.currentRange;
-          repaired = false;
-          break;
-        }
-      }
-    }
-  }
+  dropRangesOutOfOrder(table);
   if (table.currentRange >= table.count) table.currentRange = table.count - 1;
   return true;
 }
