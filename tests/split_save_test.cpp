@@ -230,7 +230,7 @@ TEST_F(SplitFixture, TwoCutsOfARealFile) {
   setRanges(session.edits, {cut(F[40].pos, F[60].pos), cut(F[120].pos, F[150].pos)});
   session.settings.split_name = "Track %N";
   const SplitResult result = splitSave(session, host, 1);
-  ASSERT_EQ(result.ok, 1);
+  ASSERT_TRUE(result.ok);
   EXPECT_EQ(result.pieces, 3);
   EXPECT_EQ(result.resyncTotal, 0);
   EXPECT_TRUE(host.messages.empty());
@@ -269,7 +269,7 @@ TEST_F(SplitFixture, CutsAtBothEndsOfARealFile) {
   session.edits.ranges[0].title = "Opening";
   session.settings.split_name = "%N %T";
   const SplitResult result = splitSave(session, host, 1);
-  ASSERT_EQ(result.ok, 1);
+  ASSERT_TRUE(result.ok);
   const std::string folder = dir.path().string() + "/";
   // No empty first or last file; the first piece takes the names of the opening cut.
   ASSERT_EQ(result.writtenPaths, (std::vector<std::string>{folder + "01 Opening.mp3", folder + "02 Middle.mp3"}));
@@ -290,7 +290,7 @@ TEST_F(SplitFixture, CuePointsWithNamesAndTags) {
   session.settings.split_name = "%N %T";
   session.settings.split_id3v11 = 1;
   const SplitResult result = splitSave(session, host, 5);
-  ASSERT_EQ(result.ok, 1);
+  ASSERT_TRUE(result.ok);
   const std::string folder = dir.path().string() + "/";
   ASSERT_EQ(result.writtenPaths, (std::vector<std::string>{folder + "05 .mp3", folder + "06 Tone_ one_two_.mp3",
                                                            folder + "07 Silence.mp3"}));
@@ -342,7 +342,7 @@ TEST_F(SplitFixture, SourceTagCarriesOverOrIsLeftOut) {
   session.settings.split_name = "part %N";
   session.settings.split_id3v11 = 1;
   SplitResult result = splitSave(session, host, 1);
-  ASSERT_EQ(result.ok, 1);
+  ASSERT_TRUE(result.ok);
   ASSERT_EQ(result.writtenPaths.size(), 2u);
   for (size_t i = 0; i < 2; ++i) {
     const Bytes piece = test::readBytes(result.writtenPaths[i]);
@@ -360,7 +360,7 @@ TEST_F(SplitFixture, SourceTagCarriesOverOrIsLeftOut) {
   // Without split_id3v11 the pieces get no tag, though the source has one.
   session.settings.split_id3v11 = 0;
   result = splitSave(session, host, 1);
-  ASSERT_EQ(result.ok, 1);
+  ASSERT_TRUE(result.ok);
   const int64_t bounds[2][2] = {{session.stream.audioStart, F[60].pos}, {F[60].pos, session.stream.audioEnd}};
   for (size_t i = 0; i < 2; ++i) {
     const Bytes piece = test::readBytes(result.writtenPaths[i]);
@@ -378,7 +378,7 @@ TEST_F(SplitFixture, VbrPiecesGetTheirOwnXingFrame) {
   setRanges(session.edits, {cue(frames[70].pos)});
   session.settings.split_name = "%N";
   const SplitResult result = splitSave(session, host, 1);
-  ASSERT_EQ(result.ok, 1);
+  ASSERT_TRUE(result.ok);
   ASSERT_EQ(result.writtenPaths.size(), 2u);
   const int64_t bounds[2][2] = {{session.stream.audioStart, frames[70].pos},
                                 {frames[70].pos, session.stream.audioEnd}};
@@ -421,7 +421,7 @@ TEST_F(SplitFixture, ResyncsAreSummedAndReportedOnce) {
   setRanges(session.edits, {cue(cleanFrames[50].pos), cue(cleanFrames[150].pos + 300)});
   session.settings.split_name = "%N";
   const SplitResult result = splitSave(session, host, 1);
-  ASSERT_EQ(result.ok, 1);
+  ASSERT_TRUE(result.ok);
   ASSERT_EQ(result.writtenPaths.size(), 3u);
   EXPECT_GT(result.resyncTotal, 0);
   ASSERT_EQ(host.messages.size(), 1u);
@@ -439,19 +439,19 @@ TEST_F(SplitFixture, ResyncsAreSummedAndReportedOnce) {
 TEST_F(SplitFixture, RefusalsAndFailures) {
   open(test::dataPath("tone_silence_tone.mp3"));
   // No ranges.
-  EXPECT_EQ(splitSave(session, host, 1).ok, 0);
+  EXPECT_FALSE(splitSave(session, host, 1).ok);
   setRanges(session.edits, {cue(frames[100].pos)});
   // A save path without a folder.
   session.save.savePath = "nofolder";
-  EXPECT_EQ(splitSave(session, host, 1).ok, 0);
+  EXPECT_FALSE(splitSave(session, host, 1).ok);
   session.save.savePath.clear();
-  EXPECT_EQ(splitSave(session, host, 1).ok, 0);
+  EXPECT_FALSE(splitSave(session, host, 1).ok);
   EXPECT_TRUE(host.messages.empty());
 
   // A folder that does not exist: the first piece fails with the save engine's message.
   session.save.savePath = (dir / "missing").string() + "/";
   SplitResult result = splitSave(session, host, 1);
-  EXPECT_EQ(result.ok, 0);
+  EXPECT_FALSE(result.ok);
   EXPECT_TRUE(result.writtenPaths.empty());
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].text,
@@ -471,7 +471,7 @@ TEST_F(SplitFixture, RefusalsAndFailures) {
     while (!job.step()) {
     }
   });
-  EXPECT_EQ(result.ok, 0);
+  EXPECT_FALSE(result.ok);
   EXPECT_EQ(result.writtenPaths, std::vector<std::string>{dir.path().string() + "/01.mp3"});
   EXPECT_EQ(session.edits.selection.beg, -1);
   EXPECT_EQ(session.edits.selection.end, -1);

@@ -54,7 +54,7 @@ TEST_F(SplitThrough, EveryPieceIsPreparedForTheSaverInTurn) {
   ASSERT_EQ(pieces.size(), 3u);
   const int32_t hadId3v1 = session.stream.hasId3v1;
   const SplitResult result = splitSaveThrough(session, host, 4, recorder(0, 0));
-  EXPECT_EQ(result.ok, 1);
+  EXPECT_TRUE(result.ok);
   ASSERT_EQ(seen.size(), 3u);
   const std::string folder = dir.path().string() + "/";
   const std::vector<std::string> names = {folder + "04 .mp3", folder + "05 One.mp3", folder + "06 Two.mp3"};
@@ -80,7 +80,7 @@ TEST_F(SplitThrough, EveryPieceIsPreparedForTheSaverInTurn) {
 
 TEST_F(SplitThrough, APieceThatIsNotSavedEndsTheSplit) {
   const SplitResult result = splitSaveThrough(session, host, 1, recorder(2, 0));
-  EXPECT_EQ(result.ok, 0);
+  EXPECT_FALSE(result.ok);
   EXPECT_EQ(seen.size(), 2u);
   EXPECT_EQ(result.pieces, 2);
   EXPECT_EQ(result.writtenPaths, std::vector<std::string>{dir.path().string() + "/01 .mp3"});
@@ -92,7 +92,7 @@ TEST_F(SplitThrough, APieceThatIsNotSavedEndsTheSplit) {
 TEST_F(SplitThrough, ReSyncsOfAllPiecesAreReportedOnce) {
   session.stream.resyncCount = 9;  // left from before: not counted
   const SplitResult result = splitSaveThrough(session, host, 1, recorder(0, 2));
-  EXPECT_EQ(result.ok, 1);
+  EXPECT_TRUE(result.ok);
   EXPECT_EQ(result.resyncTotal, 6);
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].text, "While saving 3 file(s) 6 sync error(s) occured.");

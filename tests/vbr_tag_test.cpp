@@ -105,7 +105,7 @@ Written writeVbrFile(const std::filesystem::path& path, size_t count, int64_t le
     w.frameOffsets.push_back(out.tell());
     out.write(&source[static_cast<size_t>(frames[i].pos)], static_cast<size_t>(frames[i].size));
   }
-  EXPECT_EQ(completeVbrTag(out, leading, static_cast<uint32_t>(count)), 1);
+  EXPECT_TRUE(completeVbrTag(out, leading, static_cast<uint32_t>(count)));
   EXPECT_EQ(out.tell(), out.size());
   out.close();
   w.bytes = test::readBytes(path);
@@ -188,13 +188,13 @@ TEST(VbrTag, BrokenFrameLeavesThePlaceholderAlone) {
   test::writeBytes(path, bytes);
   BinaryFile file;
   ASSERT_TRUE(file.open(path.string(), "r+b"));
-  EXPECT_EQ(completeVbrTag(file, 0, 40), 0);
+  EXPECT_FALSE(completeVbrTag(file, 0, 40));
   file.close();
   const Bytes after = test::readBytes(path);
   EXPECT_EQ(after, bytes);
   // No tag frame at the offset at all.
   ASSERT_TRUE(file.open(path.string(), "r+b"));
-  EXPECT_EQ(completeVbrTag(file, 1, 40), 0);
+  EXPECT_FALSE(completeVbrTag(file, 1, 40));
 }
 
 }  // namespace

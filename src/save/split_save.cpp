@@ -170,7 +170,7 @@ SplitResult splitSaveThrough(Session& session, Host& host, int64_t firstNumber, 
                     uiText(session.text, ui::kMsgWarning), MessageIcon::Warning, MessageButtons::Ok,
                     MessageAnswer::Ok);
   }
-  result.ok = 1;
+  result.ok = true;
   return result;
 }
 

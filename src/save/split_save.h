@@ -41,7 +41,7 @@ Id3v1Bytes splitPieceTag(const Id3v1Bytes& base, const SplitNameFields& fields);
 using SplitPieceRunner = std::function<void(SaveJob& job)>;
 
 struct SplitResult {
-  int ok = 0;  // 1 when every piece was saved; 0 when nothing was done or a piece failed or was cancelled
+  bool ok = false;  // every piece was saved; false when nothing was done or a piece failed or was cancelled
   std::vector<std::string> writtenPaths;  // the pieces saved, in order
   int pieces = 0;                         // pieces started (the failed one included)
   int resyncTotal = 0;                    // re-synchronisations over all pieces

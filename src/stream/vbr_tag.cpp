@@ -90,11 +90,11 @@ bool writeVbrPlaceholder(BinaryFile& file, const FrameHeader& header) {
   return frame.empty() || file.write(frame.data(), frame.size());
 }
 
-int completeVbrTag(BinaryFile& file, int64_t tagFrameOffset, uint32_t frames) {
-  if (!file.seekEnd()) return 0;
+bool completeVbrTag(BinaryFile& file, int64_t tagFrameOffset, uint32_t frames) {
+  if (!file.seekEnd()) return false;
   const int64_t fileLength = file.tell();
   const int64_t byteCount = fileLength - tagFrameOffset;
-  if (tagFrameOffset < 0 || byteCount <= 0) return 0;
+  if (tagFrameOffset < 0 || byteCount <= 0) return false;
 
   std::array<uint8_t, 112> block{};
   writeBigEndian32(&block[0], kXingFlags);
@@ -115,7 +115,7 @@ int completeVbrTag(BinaryFile& file, int64_t tagFrameOffset, uint32_t frames) {
     // drifts past the last frame on long files.
     const int64_t wanted = int64_t{k} * frames / 99;
     while (count <= wanted) {
-      if (!walker.next(last)) return 0;
+      if (!walker.next(last)) return false;
       if (count == 0) tagHeader = last;
       ++count;
     }
@@ -124,9 +124,9 @@ int completeVbrTag(BinaryFile& file, int64_t tagFrameOffset, uint32_t frames) {
   }
 
   const int64_t at = tagFrameOffset + vbrTagOffset(tagHeader) + 4;
-  if (!file.seek(at) || !file.write(block.data(), block.size())) return 0;
-  if (!file.flush() || !file.seekEnd()) return 0;
-  return 1;
+  if (!file.seek(at) || !file.write(block.data(), block.size())) return false;
+  if (!file.flush() || !file.seekEnd()) return false;
+  return true;
 }
 
 }  // namespace quillane

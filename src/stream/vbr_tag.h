@@ -27,8 +27,9 @@ std::vector<uint8_t> vbrPlaceholderFrame(const FrameHeader& header);
 bool writeVbrPlaceholder(BinaryFile& file, const FrameHeader& header);
 
 // Fills in the flags, counts and seek table of the tag frame at tagFrameOffset by
-// walking the frames of the file. Returns 1 on success, 0 when a frame on the way
-// does not decode (then nothing is written). Leaves the file at its end.
-int completeVbrTag(BinaryFile& file, int64_t tagFrameOffset, uint32_t frames);
+// walking the frames of the file. False when a frame on the way does not decode
+// (then nothing is written) or the file can't be read or written. Leaves the file
+// at its end.
+bool completeVbrTag(BinaryFile& file, int64_t tagFrameOffset, uint32_t frames);
 
 }  // namespace quillane
