@@ -1,26 +1,16 @@
 #pragma once
 
-#include <cstddef>
-#include <vector>
+#include <memory>
 
 #include "audio/decoder_backend.h"
 
-struct AVCodecContext;
-struct AVPacket;
-struct AVFrame;
-
 namespace quillane {
 
-// "System (FFmpeg)": libavcodec's MPEG audio decoders for Layer III and Layer II,
-// fed one packet per frame. Whatever sample format they deliver is converted to
-// interleaved signed 16-bit with the channel count of the target.
+// "System (FFmpeg)": libavcodec's MPEG audio decoders for Layer III and Layer II.
+// They live in the FFmpeg codec module, loaded at the first open; without the
+// module the open fails as a codec that could not be opened.
 class FfmpegDecoderBackend : public DecoderBackend {
  public:
-  FfmpegDecoderBackend() = default;
-  ~FfmpegDecoderBackend() override;
-  FfmpegDecoderBackend(const FfmpegDecoderBackend&) = delete;
-  FfmpegDecoderBackend& operator=(const FfmpegDecoderBackend&) = delete;
-
   const char* name() const override { return "System (FFmpeg)"; }
   bool supportsLayer(int layer) const override { return layer == 2 || layer == 3; }
 
@@ -30,17 +20,7 @@ class FfmpegDecoderBackend : public DecoderBackend {
   void close() override;
 
  private:
-  // Appends the samples of `frame` to pending_, converted to the target format.
-  void appendFrame(const AVFrame& frame);
-  int takePending(uint8_t* out, int capacity);
-
-  PcmFormat format_;
-  int layer_ = 0;  // the layer the open codec decodes, 0 when none is open
-  AVCodecContext* context_ = nullptr;
-  AVPacket* packet_ = nullptr;
-  AVFrame* frame_ = nullptr;
-  std::vector<uint8_t> pending_;  // converted PCM not handed out yet
-  size_t pendingStart_ = 0;
+  std::unique_ptr<DecoderBackend> codec_;  // the module's decoder, once loaded
 };
 
 }  // namespace quillane

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "cli/sound_handoff.h"
 #include "settings/safe_writer.h"
 
 int quillane::cli::failWith(const std::string& message) {
@@ -12,6 +13,9 @@ int quillane::cli::failWith(const std::string& message) {
 }
 
 int main(int argc, char** argv) {
+#ifdef QUILLANE_SOUND_HELPER
+  if (quillane::cli::asksForSoundCommand(argc, argv)) return quillane::cli::runSoundHelper(argv);
+#endif
   // Ctrl+C or a kill in the middle of a save leaves the destination as it was.
   quillane::removeTemporaryFilesOnSignals();
   CLI::App app{"Quillane command-line tool: MPEG audio (MP3/MP2) inspection and lossless editing"};
@@ -29,6 +33,8 @@ int main(int argc, char** argv) {
 #ifdef QUILLANE_HAS_SOUND
   quillane::cli::registerPlayCommand(app, result);
   quillane::cli::registerRecordCommand(app, result);
+#elif defined(QUILLANE_SOUND_HELPER)
+  quillane::cli::registerSoundCommandNames(app);
 #endif
 
   try {
