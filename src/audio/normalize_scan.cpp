@@ -1,5 +1,6 @@
 #include "audio/normalize_scan.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -45,7 +46,10 @@ int normalizeStepsForPeak(int32_t peak) {
 }
 
 NormalizeScan::NormalizeScan(Session& session, Host& host, DecoderBackendFactory factory)
-    : session_(session), host_(host), seek_(std::move(factory)) {}
+    : session_(session),
+      host_(host),
+      factory_(factory),
+      seek_(std::move(factory)) {}
 
 NormalizeScan::~NormalizeScan() { peakSeekClose(session_, host_, seek_); }
 
@@ -64,11 +68,32 @@ bool NormalizeScan::open() {
   slider_ = 0;
   progress_ = 0;
   running_ = true;
+  if (threads_ > 1) {
+    parallel_ = std::make_unique<ParallelPeakScan>(session_, factory_, threads_);
+    if (!parallel_->start(begin_, end_)) parallel_.reset();
+  }
   return true;
+}
+
+bool NormalizeScan::stepParallel() {
+  constexpr std::chrono::milliseconds kWait{10};
+  const bool finished = parallel_->waitFinished(kWait);
+  if (finished && parallel_->failed()) {
+    parallel_.reset();  // on with one thread, from the begin where the cursor still is
+    return running_;
+  }
+  bool stoppedAtFullScale = false;
+  maxPeak_ = finished ? parallel_->peak(stoppedAtFullScale) : parallel_->peakSoFar();
+  progress_ = finished ? 100 : parallel_->progress();
+  steps_ = normalizeStepsForPeak(maxPeak_);
+  slider_ = kNormalizeSliderZero - steps_;
+  if (finished) finish();
+  return running_;
 }
 
 bool NormalizeScan::step() {
   if (!running_) return false;
+  if (parallel_) return stepParallel();
   int64_t& cursor = session_.stream.cursor;
   for (int block = 0; block < kScanBlocksPerTick && cursor < end_; ++block) {
     const int64_t before = cursor;
@@ -89,6 +114,7 @@ bool NormalizeScan::step() {
 }
 
 void NormalizeScan::finish() {
+  parallel_.reset();  // stops and waits for the threads
   peakSeekClose(session_, host_, seek_);
   running_ = false;
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "audio/parallel_peak.h"
 #include "audio/peak_seek.h"
 #include "session/host.h"
 #include "session/session.h"
@@ -33,7 +35,9 @@ double normalizePeakDb(int32_t peak);
 // The "Normalize selection" job: finds the largest sample of the selection and
 // proposes a gain in 1.5 dB steps. The dialog calls open(), then step() from its
 // timer until it returns false, then accept() (OK), stop() or cancel(). The cursor
-// is back where it was whenever the scan is not running.
+// is back where it was whenever the scan is not running. Given more than one
+// thread, the selection is decoded on all of them (ParallelPeakScan) with the same
+// result; step() then waits a little for the threads instead of decoding.
 class NormalizeScan {
  public:
   // A factory replaces the decoder back ends chosen by use_mpglib (tests).
@@ -45,8 +49,12 @@ class NormalizeScan {
   // Opens the peak seek over the selection (an empty one becomes the whole audio).
   // False when the decoder could not open: the dialog ends.
   bool open();
-  // One timer tick: up to 50 blocks of 10 frames. True when another tick is needed.
+  // One timer tick: up to 50 blocks of 10 frames, or up to 10 ms of waiting for
+  // the threads. True when another tick is needed.
   bool step();
+  // The threads to scan on (defaultScanThreads(): one per core); one by default.
+  // Takes effect at the next open().
+  void setThreads(int threads) { threads_ = threads; }
   bool running() const { return running_; }
 
   // "&Stop": the proposal stays as measured so far.
@@ -75,10 +83,14 @@ class NormalizeScan {
 
  private:
   void finish();
+  bool stepParallel();
 
   Session& session_;
   Host& host_;
+  DecoderBackendFactory factory_;
+  int threads_ = 1;
   PeakSeek seek_;
+  std::unique_ptr<ParallelPeakScan> parallel_;
   int64_t begin_ = 0;
   int64_t end_ = 0;
   int32_t maxPeak_ = 0;

@@ -49,6 +49,7 @@ int runNormalize(const NormalizeOptions& o, const CLI::App& command) {
   if (!o.out.empty() && !gainAllowed(session, "normalize with -o", error)) return failWith(error);
 
   NormalizeScan scan(session, host);
+  scan.setThreads(defaultScanThreads());
   if (!scan.open()) return decoderOpenFailure(host);
   ProgressBar bar("Scanning");
   while (scan.step()) bar.update(scan.progress());
