@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "audio/decoder.h"
-#include "session/session.h"
+#include "audio/peak_seek.h"  // the decoding it shares out, and the Session it takes
 
 namespace quillane {
 
