@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/desktop_identity.h"
 #include "app/main_window.h"
 #include "devices/exit_after_sound.h"
 #include "devices/qt_input_device.h"
@@ -26,6 +27,8 @@ int main(int argc, char** argv) {
   {
     QApplication app(argc, argv);  // takes Qt's own options out of argv
     QApplication::setApplicationName(QStringLiteral("Quillane"));
+    QApplication::setWindowIcon(programIcon());
+    QApplication::setDesktopFileName(QLatin1String(kApplicationId));
 
     auto session = std::make_unique<Session>();
     const std::filesystem::path executable = executablePath();
