@@ -107,6 +107,25 @@ TEST(ParallelPeak, EveryTestFileAndBothDecodersFindWhatOneThreadFinds) {
   EXPECT_GT(shared, 20);
 }
 
+TEST(ParallelPeak, FullScaleStopsAtTheSameTickAsOneThread) {
+  // A square wave fading in to beyond full scale: the first tick past -0.05 dB
+  // ends the one-thread scan, and later ticks would only add louder samples.
+  test::TempDir dir;
+  const std::string wav = test::shellQuote((dir / "loud.wav").string());
+  const auto path = dir / "loud.mp3";
+  ASSERT_EQ(test::runCommand("sox -R -D -V1 -n -r 44100 -c 2 -b 16 " + wav +
+                             " synth 40 square 440 gain 6 fade t 30 40 0 && lame --quiet -t -b 128 " + wav + " " +
+                             test::shellQuote(path.string()))
+                .status,
+            0);
+  for (int useMpglib : {1, 0}) {
+    SCOPED_TRACE(useMpglib ? "libmpg123" : "FFmpeg");
+    const Outcome one = normalize(path, useMpglib, false, 1);
+    EXPECT_EQ(one.steps, 0);
+    for (int threads : {2, 3}) EXPECT_EQ(normalize(path, useMpglib, false, threads), one) << threads;
+  }
+}
+
 TEST(ParallelPeak, CancelInTheMiddleStopsTheThreadsAndPutsTheCursorBack) {
   test::TempDir dir;
   const test::Bytes audio = test::readBytes(test::dataPath("cbr128_notag.mp3"));

@@ -11,9 +11,6 @@
 namespace quillane {
 namespace {
 
-constexpr uint8_t kBlockPending = 0;
-constexpr uint8_t kBlockDone = 1;
-constexpr uint8_t kBlockStalled = 2;  // nothing could be read: the scan ends here
 // Fewer blocks than this per thread are not worth the threads' start.
 constexpr size_t kMinBlocksPerThread = 4;
 // The blocks a thread decodes before its own, unheard: 20 frames hold the 511
@@ -59,17 +56,19 @@ bool copyForReading(const Session& from, Session& to) {
   return b.sourceFile.open(a.sourcePath, "rb");
 }
 
-// Where each block of the one-thread scan begins: the blocks are read as
-// decoderFill reads them (a read that lands on a cut only moves past it), without
-// decoding. Ends early where nothing more can be read, as the scan does.
-std::vector<int64_t> findBlockStarts(Session& reader, int64_t begin, int64_t end) {
+// The blocks of the one-thread scan, read as decoderFill reads them (a read that
+// lands on a cut only moves past it) without decoding: calls visit(block, start)
+// for each, and gives their number. Ends early where nothing more can be read, as
+// the scan does.
+template <typename Visit>
+size_t walkBlocks(Session& reader, int64_t begin, int64_t end, Visit visit) {
   AudioStream& stream = reader.stream;
   const EditedReading reading{reader.edits};
   auto buffer = std::make_unique<FrameBuffer>();
-  std::vector<int64_t> starts;
+  size_t block = 0;
   int64_t position = begin;
   while (position < end) {
-    starts.push_back(position);
+    visit(block++, position);
     const int64_t before = position;
     for (;;) {
       const int64_t at = position;
@@ -78,7 +77,13 @@ std::vector<int64_t> findBlockStarts(Session& reader, int64_t begin, int64_t end
     }
     if (position <= before) break;
   }
-  return starts;
+  return block;
+}
+
+void raiseTo(std::atomic<int32_t>& value, int32_t peak) {
+  int32_t known = value.load();
+  while (peak > known && !value.compare_exchange_weak(known, peak)) {
+  }
 }
 
 // The last block of the timer tick that holds `block`.
@@ -105,27 +110,37 @@ bool ParallelPeakScan::start(int64_t begin, int64_t end) {
   if (threads_ < 2) return false;
   begin_ = begin;
   end_ = end;
-  {
-    Session reader;
-    if (!copyForReading(session_, reader)) return false;
-    blockStarts_ = findBlockStarts(reader, begin, end);
-  }
-  const size_t blocks = blockStarts_.size();
-  if (blocks < static_cast<size_t>(threads_) * kMinBlocksPerThread) return false;
-  blockPeaks_ = std::vector<std::atomic<int32_t>>(blocks);
-  blockStates_ = std::vector<std::atomic<uint8_t>>(blocks);
-  for (int t = 0; t < threads_; ++t) {
+  Session reader;
+  if (!copyForReading(session_, reader)) return false;
+  blocks_ = walkBlocks(reader, begin, end, [](size_t, int64_t) {});
+  const auto threads = static_cast<size_t>(threads_);
+  if (blocks_ < threads * kMinBlocksPerThread) return false;
+
+  for (size_t t = 0; t < threads; ++t) {
     auto run = std::make_unique<Run>();
-    run->firstBlock = blocks * static_cast<size_t>(t) / static_cast<size_t>(threads_);
-    run->endBlock = blocks * static_cast<size_t>(t + 1) / static_cast<size_t>(threads_);
-    run->begin = blockStarts_[run->firstBlock];
-    run->end = run->endBlock < blocks ? blockStarts_[run->endBlock] : end;
+    run->firstBlock = blocks_ * t / threads;
+    run->endBlock = blocks_ * (t + 1) / threads;
+    run->preRollBlocks = std::min(run->firstBlock, kPreRollBlocks);
+    run->end = end;
+    runs_.push_back(std::move(run));
+  }
+  // A second reading finds where the runs and their pre-rolls begin.
+  Session again;
+  if (!copyForReading(session_, again)) return false;
+  walkBlocks(again, begin, end, [this](size_t block, int64_t start) {
+    for (auto& run : runs_) {
+      if (block == run->firstBlock - run->preRollBlocks) run->preRollBegin = start;
+      if (block == run->firstBlock) run->begin = start;
+      if (block == run->endBlock) run->end = start;
+    }
+  });
+  for (auto& run : runs_) {
     if (!copyForReading(session_, run->session)) {
       runs_.clear();
       return false;
     }
-    runs_.push_back(std::move(run));
   }
+  tickPeaks_ = std::vector<std::atomic<int32_t>>((blocks_ + kScanBlocksPerTick - 1) / kScanBlocksPerTick);
   running_ = threads_;
   for (auto& run : runs_) workers_.emplace_back([this, r = run.get()] { work(*r); });
   return true;
@@ -143,30 +158,26 @@ void ParallelPeakScan::work(Run& run) {
   PeakSeek seek(factory_);
   // The one-thread scan's decoder has seen the blocks before: so does this one, as
   // many as the bit reservoir and the filter banks can reach back into.
-  const size_t preRoll = std::min(run.firstBlock, kPreRollBlocks);
-  worker.stream.cursor = blockStarts_[run.firstBlock - preRoll];
+  worker.stream.cursor = run.preRollBegin;
   if (peakSeekInit(worker, host, seek, kNormalizeFramesPerBlock)) {
     int64_t& cursor = worker.stream.cursor;
-    for (size_t block = run.firstBlock - preRoll; block < run.firstBlock; ++block) {
-      blockPeak(worker, host, seek, kNormalizeFramesPerBlock);
-    }
+    for (size_t block = 0; block < run.preRollBlocks; ++block) blockPeak(worker, host, seek, kNormalizeFramesPerBlock);
     if (cursor != run.begin) failed_ = true;  // the blocks did not read as before
     size_t block = run.firstBlock;
-    for (; block < run.endBlock && !cancelled_ && block <= stopBlock_; ++block) {
+    for (; block < run.endBlock && !failed_ && !cancelled_ && block <= stopBlock_; ++block) {
       const int64_t before = cursor;
       const int32_t peak = blockPeak(worker, host, seek, kNormalizeFramesPerBlock);
-      const bool stalled = cursor <= before;
-      blockPeaks_[block] = peak;
-      blockStates_[block] = stalled ? kBlockStalled : kBlockDone;
+      raiseTo(tickPeaks_[block / kScanBlocksPerTick], peak);
       run.done = std::clamp(cursor, run.begin, run.end) - run.begin;
-      if (stalled) {
-        noteStopAt(block);
+      // Nothing more to read: where the reading before found the end, else not as before.
+      if (cursor <= before) {
+        if (block + 1 != blocks_) failed_ = true;
         break;
       }
       if (normalizePeakDb(peak) > kNormalizeFullScaleDb) noteStopAt(lastBlockOfTick(block));
     }
     // Read through to where the next thread began, or the threads do not add up.
-    if (block == run.endBlock && run.endBlock < blockStarts_.size() && cursor != run.end) failed_ = true;
+    if (block == run.endBlock && run.endBlock < blocks_ && cursor != run.end) failed_ = true;
   } else {
     failed_ = true;
   }
@@ -195,22 +206,18 @@ int ParallelPeakScan::progress() const {
 
 int32_t ParallelPeakScan::peakSoFar() const {
   int32_t peak = 0;
-  for (size_t block = 0; block < blockPeaks_.size(); ++block) {
-    if (blockStates_[block] != kBlockPending) peak = std::max(peak, blockPeaks_[block].load());
-  }
+  for (const auto& tick : tickPeaks_) peak = std::max(peak, tick.load());
   return peak;
 }
 
 int32_t ParallelPeakScan::peak(bool& stoppedAtFullScale) const {
   stoppedAtFullScale = false;
   int32_t peak = 0;
-  const size_t blocks = blockPeaks_.size();
-  for (size_t block = 0; block < blocks; ++block) {
-    if (blockStates_[block] == kBlockPending) break;
-    peak = std::max(peak, blockPeaks_[block].load());
-    if (blockStates_[block] == kBlockStalled) break;
-    if (block == lastBlockOfTick(block) && block + 1 < blocks && normalizePeakDb(peak) > kNormalizeFullScaleDb) {
-      stoppedAtFullScale = true;
+  const size_t ticks = tickPeaks_.size();
+  for (size_t tick = 0; tick < ticks; ++tick) {
+    peak = std::max(peak, tickPeaks_[tick].load());
+    if (normalizePeakDb(peak) > kNormalizeFullScaleDb) {
+      stoppedAtFullScale = tick + 1 < ticks;
       break;
     }
   }

@@ -22,9 +22,9 @@ int defaultScanThreads();
 // kNormalizeFramesPerBlock edited frames), into one run of blocks per thread. Each
 // thread reads its own handle of the file and decodes with its own decoder, warmed
 // up on the two blocks before its first one, and keeps the largest sample of
-// every block. The blocks are then taken in order, stopping where the one-thread
-// scan stops: after the timer tick (kScanBlocksPerTick blocks) whose running peak
-// passes full scale, or at the block that could read nothing.
+// every timer tick (kScanBlocksPerTick blocks). The ticks are then taken in order,
+// stopping where the one-thread scan stops: after the tick whose running peak
+// passes full scale. Memory: a few bytes per tick (10 kB for ten hours).
 class ParallelPeakScan {
  public:
   // The session is read at start() only; the workers never touch it.
@@ -54,6 +54,8 @@ class ParallelPeakScan {
   struct Run {
     size_t firstBlock = 0;
     size_t endBlock = 0;      // one past the last block
+    size_t preRollBlocks = 0;  // decoded unheard before firstBlock
+    int64_t preRollBegin = 0;
     int64_t begin = 0;
     int64_t end = 0;          // where the next run begins, or the selection's end
     std::atomic<int64_t> done{0};  // bytes decoded
@@ -68,10 +70,10 @@ class ParallelPeakScan {
   int threads_ = 1;
   int64_t begin_ = 0;
   int64_t end_ = 0;
-  std::vector<int64_t> blockStarts_;
-  // Per block, written by the thread that owns it: the largest sample, and its state.
-  std::vector<std::atomic<int32_t>> blockPeaks_;
-  std::vector<std::atomic<uint8_t>> blockStates_;
+  size_t blocks_ = 0;
+  // Per tick: the largest sample of its blocks decoded so far (a tick may be
+  // shared by two threads).
+  std::vector<std::atomic<int32_t>> tickPeaks_;
   std::vector<std::unique_ptr<Run>> runs_;
   std::vector<std::thread> workers_;
   std::atomic<size_t> stopBlock_{SIZE_MAX};
