@@ -191,6 +191,31 @@ run ffmpeg -nostdin -hide_banner -loglevel error -y -fflags +bitexact \
     -ar 48000 -ac 2 -write_xing 0 -id3v2_version 0 -write_id3v1 0 \
     -flags +bitexact -fflags +bitexact -f mp3 ffmpeg_cbr.mp3
 
+note "ffmpeg_info.mp3: libmp3lame through ffmpeg, CBR 128, 44.1 kHz joint stereo, with ffmpeg's Info frame and LAME extension (encoder delay and padding), no ID3"
+run ffmpeg -nostdin -hide_banner -loglevel error -y -fflags +bitexact \
+    -i "$WORK/music4.wav" -map_metadata -1 -c:a libmp3lame -b:a 128k \
+    -id3v2_version 0 -write_id3v1 0 \
+    -flags +bitexact -fflags +bitexact -f mp3 ffmpeg_info.mp3
+
+note "ffmpeg_vbr.mp3: libmp3lame through ffmpeg, VBR -q:a 2, 44.1 kHz joint stereo, with ffmpeg's Xing frame and LAME extension, no ID3"
+run ffmpeg -nostdin -hide_banner -loglevel error -y -fflags +bitexact \
+    -i "$WORK/music4.wav" -map_metadata -1 -c:a libmp3lame -q:a 2 \
+    -id3v2_version 0 -write_id3v1 0 \
+    -flags +bitexact -fflags +bitexact -f mp3 ffmpeg_vbr.mp3
+
+note "id3v2_big.mp3: cbr128_info.mp3's audio behind a 95 KB ID3v2.3 tag (TIT2, TPE1, TALB, TRCK, a TXXX user frame and an APIC cover of random pixels), muxed by ffmpeg, which writes its own Info frame"
+run ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi \
+    -i "nullsrc=s=260x260,geq=lum='random(1)*255':cb=128:cr=128" -frames:v 1 \
+    -flags +bitexact -fflags +bitexact "$WORK/cover.png"
+run ffmpeg -nostdin -hide_banner -loglevel error -y -fflags +bitexact \
+    -i cbr128_info.mp3 -i "$WORK/cover.png" -map 0:a -map 1 -c copy \
+    -id3v2_version 3 -write_id3v1 0 \
+    -metadata title="Big Tag" -metadata artist="Quillane Tester" \
+    -metadata album="Quillane Test Data" -metadata track=4 \
+    -metadata "quillane_note=kept as it is" \
+    -metadata:s:v title=cover -metadata:s:v comment="Cover (front)" \
+    -flags +bitexact -fflags +bitexact id3v2_big.mp3
+
 if sox -h 2>/dev/null | grep -q -w 'mp3'; then
     note "sox_32k.mp3: written by sox (libmp3lame) at 32 kHz stereo, CBR 96"
     run "${SOX[@]}" "$WORK/stereo32.wav" -C 96 sox_32k.mp3
