@@ -14,7 +14,7 @@ ROWS = {
                 lambda t, m: t["quillane"] < 5 and m["quillane"] < 8),
     "info": ("`info` of the 1-minute file", ["mpg123"], "< 5 ms, < 8 MB",
              lambda t, m: t["quillane"] < 5 and m["quillane"] < 8),
-    "info-hour": ("`info` of the hour file (reads every frame header)", ["mpg123"], "", None),
+    "info-hour": ("`info` of the hour file (the same reads as the minute)", ["mpg123"], "", None),
     "save": ("`save`, 3 cuts and a fade", ["cat"], "≤ 1.25, < 12 MB",
              lambda t, m: t["quillane"] / t["cat"] <= 1.25 and m["quillane"] < 12),
     "split": ("`split` into 20 pieces at cues", ["cat", "mp3splt"], "≤ 1.3 to cat, ≤ 0.5 to mp3splt",
