@@ -67,7 +67,7 @@ bool openSession(Session& session, const fs::path& source, int useMpglib) {
   resetStreamState(session.stream);
   session.stream.sourcePath = source.string();
   session.settings.use_mpglib = useMpglib;
-  return openStream(session) != 0;
+  return openStream(session.stream);
 }
 
 Timing normalize(const fs::path& source, int useMpglib) {

@@ -90,7 +90,7 @@ void run(const fs::path& mp3, int useMpglib, int bufferFrames, int fastLevel) {
   session.settings.buffer_max = 64;  // KiB: room for 8 frames of 1152 stereo samples
   session.playback.output = &device;
   session.stream.sourcePath = mp3.string();
-  if (openStream(session) == 0) {
+  if (!openStream(session.stream)) {
     std::printf("cannot open %s\n", mp3.c_str());
     return;
   }

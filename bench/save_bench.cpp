@@ -26,10 +26,10 @@ bool save(const fs::path& source, const fs::path& out, int64_t& frames) {
   Session session;
   resetStreamState(session.stream);
   session.stream.sourcePath = source.string();
-  if (!openStream(session)) return false;
+  if (!openStream(session.stream)) return false;
   AudioStream& stream = session.stream;
   const int64_t length = stream.audioEnd - stream.audioStart;
-  auto frameAt = [&](double fraction) { return findFrame(stream, stream.audioStart + static_cast<int64_t>(length * fraction)); };
+  auto frameAt = [&](double fraction) { return findFrame(stream, stream.audioStart + static_cast<int64_t>(length * fraction)).offset; };
   auto add = [&](uint8_t type, double from, double to, int gainbeg, int gainend) {
     EditRange& r = session.edits.ranges[session.edits.count++];
     r.type = type;

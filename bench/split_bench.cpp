@@ -46,12 +46,12 @@ SplitRun split(const fs::path& source, const fs::path& folder) {
   Session session;
   resetStreamState(session.stream);
   session.stream.sourcePath = source.string();
-  if (!openStream(session)) return run;
+  if (!openStream(session.stream)) return run;
   AudioStream& stream = session.stream;
   const int64_t length = stream.audioEnd - stream.audioStart;
   EditRangeTable& edits = session.edits;
   for (int i = 1; i < kPieces; ++i) {
-    const int64_t at = findFrame(stream, stream.audioStart + length * i / kPieces);
+    const int64_t at = findFrame(stream, stream.audioStart + length * i / kPieces).offset;
     EditRange& cue = edits.ranges[edits.count++];
     cue.type = kRangeCut;
     cue.beg = at;

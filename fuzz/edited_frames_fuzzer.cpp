@@ -14,7 +14,7 @@
 #include "fuzz_support.h"
 #include "fuzz_targets.h"
 #include "session/session.h"
-#include "stream/frame_reader.h"
+#include "edit/frame_reader.h"
 #include "stream/open_stream.h"
 
 namespace quillane::fuzz {
@@ -85,7 +85,7 @@ void editedFramesInput(const uint8_t* data, size_t size) {
   const int gainSteps = heldGain(in.byte());
 
   session.stream.sourcePath = memoryFile(in.rest());
-  if (openStream(session) != 1) return;
+  if (!openStream(session.stream)) return;
 
   for (int i = 0; i < session.edits.count; ++i) {
     const EditRange& r = session.edits.ranges[static_cast<size_t>(i)];

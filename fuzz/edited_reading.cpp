@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "fuzz_support.h"
-#include "stream/frame_reader.h"
+#include "edit/frame_reader.h"
 
 namespace quillane::fuzz {
 namespace {
@@ -27,7 +27,7 @@ int countFrames(const uint8_t* bytes, int n) {
 
 void readEditedToTheEnd(Session& session, int framesPerCall,
                         const std::function<void(const uint8_t* block, int bytes)>& eachBlock) {
-  const AudioStream& stream = session.stream;
+  AudioStream& stream = session.stream;
   auto buffer = std::make_unique<FrameBuffer>();
   const int limit = framesPerCall == 0 ? kFillModeLimit : framesPerCall * kMaxFrameSize;
   int64_t readPos = stream.audioStart;
@@ -36,7 +36,8 @@ void readEditedToTheEnd(Session& session, int framesPerCall,
   while (readPos < stream.audioEnd) {
     const int64_t before = readPos;
     uint8_t lastRange = kNoRange;
-    const int n = readEditedFrames(session, *buffer, framesPerCall, readPos, &lastRange, &counted);
+    const int n = readEditedFrames(session.stream, EditedReading{session.edits}, *buffer, framesPerCall, readPos,
+                                   &lastRange, &counted);
     require(n >= 0 && n <= limit, "readEditedFrames placed more than it may");
     require(readPos <= stream.audioEnd, "readPos past the audio");
     require(n > 0 || readPos > before,

@@ -69,7 +69,7 @@ void checkFileInfo(std::string_view leading, const Id3v1Bytes& tag) {
   Session session;
   session.stream.sourcePath = memoryFile(std::string(leading) + audioBytes() +
                                          std::string(reinterpret_cast<const char*>(tag.data()), tag.size()));
-  if (openStream(session) != 1) return;
+  if (!openStream(session.stream)) return;
   const FileInfoTagView view = openFileInfoTag(session);
   require(view.tagPresent == hasTagHeader(tag), "the dialog's tag is not the file's");
   require(view.useTag == view.tagPresent, "Use ID3v1 Tag does not follow the tag");

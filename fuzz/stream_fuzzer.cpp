@@ -52,7 +52,8 @@ void decodeEveryHeader(const uint8_t* data, size_t size, const std::string& path
 void walkFrames(AudioStream& stream, const uint8_t* data) {
   int64_t p = stream.audioStart;
   while (p < stream.audioEnd) {
-    const int64_t r = findFrame(stream, p);
+    const FoundFrame found = findFrame(stream, p);
+    const int64_t r = found.offset;
     if (r == stream.audioEnd) break;
     if (r < 0) {
       p += kSearchSpan;
@@ -60,7 +61,7 @@ void walkFrames(AudioStream& stream, const uint8_t* data) {
     }
     require(r >= p && r < stream.audioEnd, "findFrame went back or past the audio");
     const FrameHeader h = decodeFrameHeader(data + r);
-    require(h.version != 0 && h.raw == stream.currentHeader.raw, "findFrame's offset holds no frame");
+    require(h.version != 0 && h.raw == found.header.raw, "findFrame's offset holds no frame of its header");
     p = r + h.frameSize;
   }
 }
@@ -74,7 +75,7 @@ void streamInput(const uint8_t* data, size_t size) {
   Session session;
   AudioStream& stream = session.stream;
   stream.sourcePath = path;
-  if (openStream(session) != 1) {
+  if (!openStream(session.stream)) {
     require(!stream.isOpen(), "a failed opening left the file open");
     return;
   }

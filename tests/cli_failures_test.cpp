@@ -68,13 +68,13 @@ TEST(CliFailures, EveryCommandSaysWhatFailedInOneLine) {
   const Failure failures[] = {
       // info
       {"info missing.mp3", "missing.mp3: No such file or directory"},
-      {"info folder.mp3", "folder.mp3: is a directory"},
+      {"info folder.mp3", "folder.mp3: Is a directory"},
       {"info notes.mp3", "notes.mp3: no MPEG audio frames found"},
       {"info notes.txt", "notes.txt: no MPEG audio frames found"},
       {"info locked.mp3", "locked.mp3: Permission denied"},
       // save
       {"save missing.mp3 -o out.mp3", "missing.mp3: No such file or directory"},
-      {"save folder.mp3 -o out.mp3", "folder.mp3: is a directory"},
+      {"save folder.mp3 -o out.mp3", "folder.mp3: Is a directory"},
       {"save notes.mp3 -o out.mp3", "notes.mp3: no MPEG audio frames found"},
       {"save notes.txt -o out.mp3", "notes.txt: Unsupported file extension"},
       {"save locked.mp3 -o out.mp3", "locked.mp3: Permission denied"},
@@ -108,7 +108,7 @@ TEST(CliFailures, EveryCommandSaysWhatFailedInOneLine) {
       {"split a.mp3 --dir new --cue x", "a.mp3: --cue \"x\": positions are"},
       // cuesheet and project
       {"cuesheet missing.mp3 -o x.cue --cue 1", "missing.mp3: No such file or directory"},
-      {"cuesheet folder.mp3 -o x.cue --cue 1", "folder.mp3: is a directory"},
+      {"cuesheet folder.mp3 -o x.cue --cue 1", "folder.mp3: Is a directory"},
       {"cuesheet a.mp3 -o exists.cue --cue 1", "exists.cue: exists (use --force"},
       {"cuesheet a.mp3 -o nofolder/x.cue --cue 1", "nofolder/x.cue: No such file or directory"},
       {"cuesheet a.mp3 -o x.cue --auto-cue 1:xx", "--auto-cue \"1:xx\": expected M:SS"},
@@ -133,7 +133,7 @@ TEST(CliFailures, EveryCommandSaysWhatFailedInOneLine) {
       {"decode a.mp3 -o x.wav --selection 4-1", "a.mp3: --selection \"4-1\": Selection range seems to be invalid"},
       // normalize: OUT is refused before the scan, which would print its findings
       {"normalize missing.mp3", "missing.mp3: No such file or directory"},
-      {"normalize folder.mp3", "folder.mp3: is a directory"},
+      {"normalize folder.mp3", "folder.mp3: Is a directory"},
       {"normalize a.mp3 --selection 5-1", "a.mp3: --selection \"5-1\": Selection range seems to be invalid"},
       {"normalize a.mp3 -o exists.mp3", "exists.mp3: exists (use --force"},
       {"normalize a.mp3 -o nofolder/x.mp3", "nofolder/x.mp3: No such file or directory"},

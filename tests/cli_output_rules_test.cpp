@@ -96,7 +96,7 @@ TEST(CliOutputRules, RefusalsSayWhyAndTouchNothing) {
       // Sources that are not regular files are refused before they are opened.
       {"info pipe.mp3", "pipe.mp3: is not a regular file"},
       {"save pipe.mp3 -o out.mp3", "pipe.mp3: is not a regular file"},
-      {"info .", ".: is a directory"},
+      {"info .", ".: Is a directory"},
       // A project file with nothing usable: its reason, in one line.
       {"ranges bad.qlp", "bad.qlp: Every entry of the project file was out of range"},
   };

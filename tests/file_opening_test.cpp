@@ -29,8 +29,8 @@ struct Opening {
 };
 
 void addRange(Session& s, int64_t beg, int64_t end) {
-  s.edits.selection.beg = findFrame(s.stream, beg);
-  s.edits.selection.end = findFrame(s.stream, end);
+  s.edits.selection.beg = findFrame(s.stream, beg).offset;
+  s.edits.selection.end = findFrame(s.stream, end).offset;
   ASSERT_TRUE(addRangeFromSelection(s.edits, s.selectionUndo, false));
 }
 
@@ -39,7 +39,9 @@ TEST(FileOpeningByExtension, AudioFiles) {
     SCOPED_TRACE(name);
     Opening o(dataPath(name));
     o.session.projectPath = "/old/project.qlp";
+    o.session.save.savePath = "/old/saved.mp3";
     ASSERT_TRUE(o.open());
+    EXPECT_EQ(o.session.save.savePath, "");  // nothing saved from the new source yet
     EXPECT_TRUE(o.session.stream.isOpen());
     EXPECT_GT(o.session.stream.audioEnd, o.session.stream.audioStart);
     EXPECT_EQ(o.session.projectPath, "");
@@ -159,7 +161,7 @@ TEST(FileOpeningShow, SuccessRebuildsMenusAndRefreshes) {
   EXPECT_EQ(o.host.recentMenuRebuilds, 1);
 
   // Opened again: the recent list stays, so does its menu.
-  closeStream(o.session);
+  closeStream(o.session.stream);
   ASSERT_TRUE(openAndShow(o.session, o.host));
   EXPECT_EQ(o.host.recentMenuRebuilds, 1);
   EXPECT_EQ(o.host.rangeMenuRebuilds, 2);

@@ -5,7 +5,8 @@
 #include <random>
 #include <vector>
 
-#include "stream/frame_reader.h"
+#include "edit/frame_reader.h"
+#include "session/session.h"
 #include "support/test_files.h"
 
 namespace quillane {
@@ -32,6 +33,13 @@ Bytes bytesOf(const Frames& f, size_t first, size_t last) {  // frames first..la
   return out;
 }
 
+// The reading that playback and saving ask for, from the session's modes.
+EditedReading readingOf(const Session& s) {
+  EditedReading reading{s.edits, s.prelistenMode == 1};
+  if (s.save.saveSelection && s.edits.hasSelection()) reading.stopAfter = s.edits.selection.end;
+  return reading;
+}
+
 struct ReadAll {
   Bytes bytes;
   int64_t frames = 0;
@@ -46,7 +54,7 @@ ReadAll readAll(Session& session, int64_t from) {
   int64_t pos = from;
   while (pos < session.stream.audioEnd && r.calls < 100000) {
     const int64_t before = pos;
-    const int n = readEditedFrames(session, buffer, 0, pos, nullptr, &r.frames);
+    const int n = readEditedFrames(session.stream, readingOf(session), buffer, 0, pos, nullptr, &r.frames);
     EXPECT_GE(n, 0);
     EXPECT_LE(n, kFillModeLimit);
     EXPECT_TRUE(n > 0 || pos > before) << "no progress at " << before;
@@ -125,13 +133,13 @@ TEST(FrameReader, CountModeReadsThatManyFrames) {
   FrameBuffer buffer;
   int64_t pos = f.frames[3].pos;
   int64_t counted = 0;
-  const int n = readEditedFrames(s, buffer, 4, pos, nullptr, &counted);
+  const int n = readEditedFrames(s.stream, readingOf(s), buffer, 4, pos, nullptr, &counted);
   EXPECT_EQ(Bytes(buffer.bytes.begin(), buffer.bytes.begin() + n), bytesOf(f, 3, 7));
   EXPECT_EQ(pos, f.frames[7].pos);
   EXPECT_EQ(counted, 4);
   // Near the end fewer frames come back and readPos stops at audioEnd.
   pos = f.frames[f.frames.size() - 2].pos;
-  const int m = readEditedFrames(s, buffer, 35, pos);
+  const int m = readEditedFrames(s.stream, readingOf(s), buffer, 35, pos);
   EXPECT_EQ(Bytes(buffer.bytes.begin(), buffer.bytes.begin() + m), bytesOf(f, f.frames.size() - 2, f.frames.size()));
   EXPECT_EQ(pos, s.stream.audioEnd);
 }
@@ -146,7 +154,7 @@ TEST(FrameReader, CutsDropTheFramesStartingInside) {
   FrameBuffer buffer;
   int64_t pos = 1000;
   uint8_t last = 0;
-  EXPECT_EQ(readEditedFrames(s, buffer, 0, pos, &last), 0);
+  EXPECT_EQ(readEditedFrames(s.stream, readingOf(s), buffer, 0, pos, &last), 0);
   EXPECT_EQ(pos, 5000);
   EXPECT_EQ(last, 0);
 
@@ -192,10 +200,10 @@ TEST(FrameReader, TheEarlierRangeInTheListDecides) {
   FrameBuffer buffer;
   int64_t pos = f.frames[12].pos;
   uint8_t last = 77;
-  readEditedFrames(s, buffer, 2, pos, &last);
+  readEditedFrames(s.stream, readingOf(s), buffer, 2, pos, &last);
   EXPECT_EQ(last, 0);
   pos = f.frames[30].pos;
-  readEditedFrames(s, buffer, 2, pos, &last);
+  readEditedFrames(s.stream, readingOf(s), buffer, 2, pos, &last);
   EXPECT_EQ(last, kNoRange);
 }
 
@@ -418,7 +426,7 @@ TEST(FrameReader, SelectionSaveAndPrelistenMode) {
   s.prelistenMode = 1;
   FrameBuffer buffer;
   int64_t pos = f.frames[8].pos;
-  const int n = readEditedFrames(s, buffer, 4, pos);
+  const int n = readEditedFrames(s.stream, readingOf(s), buffer, 4, pos);
   expected = bytesOf(f, 8, 10);
   rest = bytesOf(f, 20, 22);
   expected.insert(expected.end(), rest.begin(), rest.end());
@@ -472,7 +480,7 @@ TEST(FrameReader, SurvivesGarbageAndOddRanges) {
     int64_t pos = s.stream.audioStart;
     for (int guard = 0; pos < s.stream.audioEnd && guard < 100000; ++guard) {
       const int64_t before = pos;
-      const int n = readEditedFrames(s, buffer, count, pos);
+      const int n = readEditedFrames(s.stream, readingOf(s), buffer, count, pos);
       ASSERT_LE(n, kFrameBufferSize);
       ASSERT_TRUE(n > 0 || pos > before);
     }

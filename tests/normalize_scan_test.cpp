@@ -84,7 +84,7 @@ TEST(NormalizeScanFile, ToneAtMinus6dBProposesFourSteps) {
     SilentHost host;
     session.settings.use_mpglib = useMpglib;
     ASSERT_TRUE(test::openInSession(session, dataPath(kToneFile)));
-    session.stream.cursor = findFrame(session.stream, 30000);
+    session.stream.cursor = findCurrentFrame(session.stream, 30000);
     const int64_t cursor = session.stream.cursor;
     const uint8_t bufferFrm = session.settings.buffer_frm;
 
@@ -173,8 +173,8 @@ TEST(NormalizeScanFile, EditsAreHeardAndSilenceProposesNothing) {
     session.settings.use_mpglib = useMpglib;
     ASSERT_TRUE(test::openInSession(session, dataPath(kToneFile)));
     AudioStream& stream = session.stream;
-    const int64_t silenceBeg = findFrame(stream, offsetOfTime(stream, 2.3));
-    const int64_t silenceEnd = findFrame(stream, offsetOfTime(stream, 3.7));
+    const int64_t silenceBeg = findFrame(stream, offsetOfTime(stream, 2.3)).offset;
+    const int64_t silenceEnd = findFrame(stream, offsetOfTime(stream, 3.7)).offset;
 
     // A selection inside the digital silence.
     session.edits.selection.beg = silenceBeg;
@@ -209,13 +209,13 @@ TEST(NormalizeScanFile, EditsAreHeardAndSilenceProposesNothing) {
     gained.settings.use_mpglib = useMpglib;
     ASSERT_TRUE(test::openInSession(gained, dataPath(kToneFile)));
     gained.edits.selection.beg = gained.stream.audioStart;
-    gained.edits.selection.end = findFrame(gained.stream, offsetOfTime(gained.stream, 3.0));
+    gained.edits.selection.end = findFrame(gained.stream, offsetOfTime(gained.stream, 3.0)).offset;
     gained.edits.selection.type = kRangeGain;
     gained.edits.selection.gainbeg = -4;
     gained.edits.selection.gainend = -4;
     ASSERT_TRUE(addRangeFromSelection(gained.edits, gained.selectionUndo, false));
     gained.edits.selection.beg = gained.stream.audioStart;
-    gained.edits.selection.end = findFrame(gained.stream, offsetOfTime(gained.stream, 2.5));
+    gained.edits.selection.end = findFrame(gained.stream, offsetOfTime(gained.stream, 2.5)).offset;
     NormalizeScan first(gained, host);
     ASSERT_TRUE(first.open());
     runToEnd(first);

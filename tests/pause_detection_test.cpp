@@ -182,10 +182,10 @@ TEST(PauseDetectionFile, ClosingWithoutStartingLeavesEverything) {
   Session session;
   SilentHost host;
   ASSERT_TRUE(test::openInSession(session, dataPath(kToneFile)));
-  const int64_t cursor = findFrame(session.stream, 50000);
+  const int64_t cursor = findCurrentFrame(session.stream, 50000);
   session.stream.cursor = cursor;
-  setSelectionBegin(session.edits, findFrame(session.stream, 10000));
-  setSelectionEnd(session.edits, findFrame(session.stream, 20000));
+  setSelectionBegin(session.edits, findFrame(session.stream, 10000).offset);
+  setSelectionEnd(session.edits, findFrame(session.stream, 20000).offset);
   ASSERT_TRUE(addRangeFromSelection(session.edits, session.selectionUndo, false));
   {
     PauseDetection detection(session, host);

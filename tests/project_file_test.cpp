@@ -23,7 +23,7 @@ using test::writeText;
 using namespace std::string_literals;
 
 // The frame that starts at or after offset.
-int64_t frameAt(Session& s, int64_t offset) { return findFrame(s.stream, offset); }
+int64_t frameAt(Session& s, int64_t offset) { return findFrame(s.stream, offset).offset; }
 
 // Reads the project at s.projectPath; what the reader has to say goes to `host`.
 bool readProject(Session& s, SilentHost& host) { return readProjectFile(s, host); }

@@ -221,7 +221,7 @@ TEST_F(RecordingTest, StopWhileWritingOpensTheRecordingWithItsCuesAndMarksItModi
   for (int i = 0; i < 3; ++i) {
     const EditRange& cue = session.edits.ranges[static_cast<std::size_t>(i)];
     EXPECT_TRUE(cue.isCue());
-    EXPECT_EQ(cue.beg, findFrame(session.stream, marks[static_cast<std::size_t>(i)]));
+    EXPECT_EQ(cue.beg, findFrame(session.stream, marks[static_cast<std::size_t>(i)]).offset);
   }
   // A real MP3 of what was written: 27 buffers of stereo sound at 44.1 kHz.
   EXPECT_EQ(ffprobeEntry(target(), "stream=sample_rate,channels"), "44100,2");

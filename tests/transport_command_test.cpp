@@ -89,7 +89,7 @@ TEST(TransportCommands, ANoticeAfterTheCurrentRangeChangedRefreshesTheSelectionT
   PlayingWindow w;
   w.session.settings.autoselect = 1;
   // A cue one second in: autoselect makes it current once the play position passes it.
-  w.session.edits.selection.beg = w.session.edits.selection.end = findFrame(w.session.stream, 16000);
+  w.session.edits.selection.beg = w.session.edits.selection.end = findFrame(w.session.stream, 16000).offset;
   ASSERT_TRUE(addRangeFromSelection(w.session.edits, w.session.selectionUndo, false));
   w.session.edits.currentRange = -1;
   w.run(cmd::kPlay);
@@ -176,10 +176,10 @@ TEST(TransportCommands, AShortSelectionAndAStartNearTheEndStillPlay) {
   // written before any of them has come back, so none of them ends playback).
   PlayingWindow w;
   AudioStream& s = w.session.stream;
-  const int64_t cursor = findFrame(s, 60000);
+  const int64_t cursor = findCurrentFrame(s, 60000);
   s.cursor = cursor;
-  w.session.edits.selection.beg = findFrame(s, 8000);
-  w.session.edits.selection.end = findFrame(s, w.session.edits.selection.beg + 10 * 418 - 100);
+  w.session.edits.selection.beg = findFrame(s, 8000).offset;
+  w.session.edits.selection.end = findFrame(s, w.session.edits.selection.beg + 10 * 418 - 100).offset;
   w.run(cmd::kPrelistenFromBegin);
   w.timerRunsOut();
   ASSERT_TRUE(w.session.playing);
@@ -190,7 +190,7 @@ TEST(TransportCommands, AShortSelectionAndAStartNearTheEndStillPlay) {
 
   // Play from eleven frames before the end: those frames play, then it stops.
   PlayingWindow e;
-  e.session.stream.cursor = findFrame(e.session.stream, e.session.stream.audioEnd - 11 * 418 - 200);
+  e.session.stream.cursor = findCurrentFrame(e.session.stream, e.session.stream.audioEnd - 11 * 418 - 200);
   e.run(cmd::kPlay);
   e.timerRunsOut();
   ASSERT_TRUE(e.session.playing);
@@ -219,8 +219,8 @@ TEST(TransportCommands, FastPlayKeysChangeTheSpeedOnlyWhilePlaying) {
 TEST(TransportCommands, ASaveStopsPlaybackFirstAndWritesTheWholeFile) {
   PlayingWindow w;
   // F9 skips the selection while it plays; the save must not.
-  w.session.edits.selection.beg = findFrame(w.session.stream, 40000);
-  w.session.edits.selection.end = findFrame(w.session.stream, 60000);
+  w.session.edits.selection.beg = findFrame(w.session.stream, 40000).offset;
+  w.session.edits.selection.end = findFrame(w.session.stream, 60000).offset;
   w.run(cmd::kPrelistenAsCut);
   w.timerRunsOut();
   ASSERT_TRUE(w.session.playing);

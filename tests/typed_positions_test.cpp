@@ -51,7 +51,7 @@ TEST(ParsePositionField, UnchangedTimeReadsThePercentage) {
   const std::string field = positionFieldText(s);
   EXPECT_EQ(parsePositionField(s, replaced(field, "(0%)", "(50%)")), s.stream.audioStart + span / 2);
   // Enter on the untouched field goes to the shown percentage.
-  s.stream.cursor = findFrame(s.stream, s.stream.audioStart + span / 3 + 100);
+  s.stream.cursor = findCurrentFrame(s.stream, s.stream.audioStart + span / 3 + 100);
   const auto p = parsePositionField(s, positionFieldText(s));
   EXPECT_EQ(p, s.stream.audioStart + span * 33 / 100);
 }
@@ -64,7 +64,7 @@ TEST(ParsePositionField, RoundedShownTimeCountsAsUnchanged) {
   const int64_t span = s.stream.audioEnd - a;
   int checked = 0;
   for (int64_t off = a + 1000; off < s.stream.audioEnd - 2000; off += 3001) {
-    s.stream.cursor = findFrame(s.stream, off);
+    s.stream.cursor = findCurrentFrame(s.stream, off);
     ASSERT_GE(s.stream.cursor, 0);
     const std::string field = positionFieldText(s);
     const auto p = parsePositionField(s, replaced(field, "%)", "%) "));
@@ -93,8 +93,8 @@ struct TypedSelection : ::testing::Test {
   int64_t beg = 0;
   int64_t end = 0;
   void SetUp() override {
-    beg = findFrame(s.stream, s.stream.audioStart + 8000);
-    end = findFrame(s.stream, s.stream.audioStart + 24000);
+    beg = findFrame(s.stream, s.stream.audioStart + 8000).offset;
+    end = findFrame(s.stream, s.stream.audioStart + 24000).offset;
     setSelectionBegin(s.edits, beg);
     setSelectionEnd(s.edits, end);
   }
@@ -116,12 +116,12 @@ TEST_F(TypedSelection, ChangedLengthMovesTheEnd) {
   EXPECT_TRUE(change.lengthApplied);
   EXPECT_FALSE(change.begin);
   EXPECT_EQ(s.edits.selection.beg, beg);
-  EXPECT_EQ(s.edits.selection.end, findFrame(s.stream, at(0.52) + (at(2.0) - s.stream.audioStart)));
+  EXPECT_EQ(s.edits.selection.end, findFrame(s.stream, at(0.52) + (at(2.0) - s.stream.audioStart)).offset);
 }
 
 TEST_F(TypedSelection, ChangedLengthWinsOverChangedEnd) {
   parseSelectionField(s, " Selection: 0'00.52 - 0'02.50 (0'02.00)");
-  EXPECT_EQ(s.edits.selection.end, findFrame(s.stream, at(0.52) + (at(2.0) - s.stream.audioStart)));
+  EXPECT_EQ(s.edits.selection.end, findFrame(s.stream, at(0.52) + (at(2.0) - s.stream.audioStart)).offset);
 }
 
 TEST_F(TypedSelection, ChangedBeginAndEnd) {
@@ -129,8 +129,8 @@ TEST_F(TypedSelection, ChangedBeginAndEnd) {
   EXPECT_TRUE(change.begin);
   EXPECT_TRUE(change.end);
   EXPECT_FALSE(change.lengthApplied);
-  EXPECT_EQ(s.edits.selection.beg, findFrame(s.stream, at(1.0)));
-  EXPECT_EQ(s.edits.selection.end, findFrame(s.stream, at(2.5)));
+  EXPECT_EQ(s.edits.selection.beg, findFrame(s.stream, at(1.0)).offset);
+  EXPECT_EQ(s.edits.selection.end, findFrame(s.stream, at(2.5)).offset);
 }
 
 TEST_F(TypedSelection, SmallChangesAreIgnored) {
@@ -273,7 +273,7 @@ TEST(ParsePositionField, TypedTimesLandOnTheFrameAtThatTime) {
     Session s = opened(c.file);
     const auto p = parsePositionField(s, c.typed);
     ASSERT_TRUE(p.has_value()) << c.file << " " << c.typed;
-    const int64_t frame = findFrame(s.stream, *p);
+    const int64_t frame = findFrame(s.stream, *p).offset;
     ASSERT_GE(frame, s.stream.audioStart) << c.file << " " << c.typed;
     ASSERT_LT(frame, s.stream.audioEnd) << c.file << " " << c.typed;
     const double start = frameStartSeconds(s, frame);
@@ -299,7 +299,7 @@ TEST(ParsePositionField, VariableRateTimesFollowTheShownTime) {
       const auto p = parsePositionField(s, typed);
       ASSERT_TRUE(p.has_value()) << file << " " << typed;
       EXPECT_EQ(*p, offsetAt(s, seconds)) << file << " " << typed;
-      s.stream.cursor = findFrame(s.stream, *p);
+      s.stream.cursor = findCurrentFrame(s.stream, *p);
       const double shown = shownTime(formatTime(s.stream.cursor - s.stream.audioStart, s.stream.avgBitrate, false));
       EXPECT_GE(shown, seconds - 0.01) << file << " " << typed;
       EXPECT_LE(shown, seconds + static_cast<double>(kMaxFrameSize) * 8.0 / s.stream.avgBitrate) << file << " " << typed;
@@ -328,7 +328,7 @@ TEST(ParsePositionField, PastTheEndIsTheEndOfTheAudio) {
       const auto p = parsePositionField(s, typed);
       ASSERT_TRUE(p.has_value()) << file << " " << typed;
       EXPECT_GE(*p, s.stream.audioEnd - s.stream.currentHeader.frameSize) << file << " " << typed;
-      EXPECT_EQ(findFrame(s.stream, *p), s.stream.audioEnd) << file << " " << typed;
+      EXPECT_EQ(findFrame(s.stream, *p).offset, s.stream.audioEnd) << file << " " << typed;
     }
   }
 }
@@ -365,8 +365,8 @@ TEST(ParseSelectionField, TypedRangesSelectFromFrameToFrame) {
     const EditRange& sel = s.edits.selection;
     ASSERT_GE(sel.beg, s.stream.audioStart) << c.file << " " << c.typed;
     ASSERT_LE(sel.beg, sel.end) << c.file << " " << c.typed;
-    EXPECT_EQ(sel.beg, findFrame(s.stream, offsetAt(s, c.beg))) << c.file << " " << c.typed;
-    EXPECT_EQ(sel.end, findFrame(s.stream, offsetAt(s, c.end))) << c.file << " " << c.typed;
+    EXPECT_EQ(sel.beg, findFrame(s.stream, offsetAt(s, c.beg)).offset) << c.file << " " << c.typed;
+    EXPECT_EQ(sel.end, findFrame(s.stream, offsetAt(s, c.end)).offset) << c.file << " " << c.typed;
     const double length = frameSeconds(s);
     for (const auto& [offset, seconds] : {std::pair{sel.beg, c.beg}, std::pair{sel.end, c.end}}) {
       if (offset == s.stream.audioEnd) continue;
@@ -379,9 +379,9 @@ TEST(ParseSelectionField, TypedRangesSelectFromFrameToFrame) {
 
 TEST(ParseSelectionField, TypedRangeReplacesTheSelectionAndReachesTheEnd) {
   Session s = opened("cbr128_info.mp3");
-  const int64_t one = findFrame(s.stream, offsetAt(s, 1.0));
-  setSelectionBegin(s.edits, findFrame(s.stream, offsetAt(s, 2.0)));
-  setSelectionEnd(s.edits, findFrame(s.stream, offsetAt(s, 2.5)));
+  const int64_t one = findFrame(s.stream, offsetAt(s, 1.0)).offset;
+  setSelectionBegin(s.edits, findFrame(s.stream, offsetAt(s, 2.0)).offset);
+  setSelectionEnd(s.edits, findFrame(s.stream, offsetAt(s, 2.5)).offset);
   const SelectionFieldChange change = parseSelectionField(s, "1-1:30");
   EXPECT_TRUE(change.read && change.begin && change.end);
   EXPECT_EQ(s.edits.selection.beg, one);
@@ -401,7 +401,7 @@ TEST(ParseSelectionField, TextThatIsNeitherRangeNorFieldIsNotRead) {
     EXPECT_FALSE(s.edits.hasSelection()) << '"' << typed << '"';
   }
   // The full text is read as before, a range's text is not.
-  setSelectionBegin(s.edits, findFrame(s.stream, s.stream.audioStart + 8000));
+  setSelectionBegin(s.edits, findFrame(s.stream, s.stream.audioStart + 8000).offset);
   EXPECT_TRUE(parseSelectionField(s, selectionFieldText(s)).read);
   EXPECT_FALSE(parseSelectionField(s, " Range (1/1): 0'01.00 - 0'02.00 (0'01.00)").read);
 }

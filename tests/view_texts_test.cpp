@@ -113,10 +113,10 @@ TEST(RefreshTexts, SelectionFieldShowsSelectionThenRange) {
   s.settings.autoselect = 0;
   const int64_t a = s.stream.audioStart;
   // 16000 bytes are 1.0001 s at the measured rate.
-  addRange(s, findFrame(s.stream, a + 8000), findFrame(s.stream, a + 16000));
-  addRange(s, findFrame(s.stream, a + 24000), findFrame(s.stream, a + 32000));
-  setSelectionBegin(s.edits, findFrame(s.stream, a + 40000));
-  setSelectionEnd(s.edits, findFrame(s.stream, a + 44000));
+  addRange(s, findFrame(s.stream, a + 8000).offset, findFrame(s.stream, a + 16000).offset);
+  addRange(s, findFrame(s.stream, a + 24000).offset, findFrame(s.stream, a + 32000).offset);
+  setSelectionBegin(s.edits, findFrame(s.stream, a + 40000).offset);
+  setSelectionEnd(s.edits, findFrame(s.stream, a + 44000).offset);
   EXPECT_EQ(refreshTexts(s, 2).selectionField, " Selection: 0'02.51 - 0'02.77 (0'00.26)");
 
   // Without the selection: the current range, numbered out of the count.
@@ -128,13 +128,13 @@ TEST(RefreshTexts, SelectionFieldShowsSelectionThenRange) {
 TEST(RefreshTexts, AutoselectFollowsThePosition) {
   Session s = opened("cbr128_info.mp3");
   const int64_t a = s.stream.audioStart;
-  addRange(s, findFrame(s.stream, a + 8000), findFrame(s.stream, a + 16000));
-  addRange(s, findFrame(s.stream, a + 24000), findFrame(s.stream, a + 32000));
+  addRange(s, findFrame(s.stream, a + 8000).offset, findFrame(s.stream, a + 16000).offset);
+  addRange(s, findFrame(s.stream, a + 24000).offset, findFrame(s.stream, a + 32000).offset);
   s.edits.currentRange = 1;
   s.stream.cursor = a;  // before the first range: range 1 becomes current
   EXPECT_EQ(refreshTexts(s, 2).selectionField, " Range (1/2): 0'00.52 - 0'01.02 (0'00.50)");
   EXPECT_EQ(s.edits.currentRange, 0);
-  s.stream.cursor = findFrame(s.stream, a + 30000);
+  s.stream.cursor = findCurrentFrame(s.stream, a + 30000);
   refreshTexts(s, 1);
   EXPECT_EQ(s.edits.currentRange, 1);
 
@@ -149,7 +149,7 @@ TEST(RefreshTexts, PositionBarAndPercentage) {
   Session s = opened("cbr128_info.mp3");
   const int64_t a = s.stream.audioStart;
   const int64_t e = s.stream.audioEnd;
-  s.stream.cursor = findFrame(s.stream, a + (e - a) / 2);
+  s.stream.cursor = findCurrentFrame(s.stream, a + (e - a) / 2);
   ViewTexts v = refreshTexts(s, 1);
   EXPECT_EQ(v.positionBar, 1000 * (s.stream.cursor - a) / (e - a));
   // The frame at the middle of an odd byte count lies just below 50%.

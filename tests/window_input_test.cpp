@@ -31,14 +31,14 @@ class WindowInput : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(test::openInSession(s, dataPath("tone_silence_tone.mp3")));
-    s.stream.cursor = findFrame(s.stream, (s.stream.audioStart + s.stream.audioEnd) / 2);
+    s.stream.cursor = findCurrentFrame(s.stream, (s.stream.audioStart + s.stream.audioEnd) / 2);
     ASSERT_EQ(g.graphColumns, 225);
     ASSERT_EQ(g.graphBottom, 90);
   }
   // The frame that column x of the level graph shows.
   int64_t frameAt(int x) {
     const int d = x * g.graphColumns / g.width - g.graphColumns / 2;
-    return findFrame(s.stream, static_cast<int64_t>(static_cast<double>(s.stream.cursor) + d * s.stream.avgFrameSize));
+    return findFrame(s.stream, static_cast<int64_t>(static_cast<double>(s.stream.cursor) + d * s.stream.avgFrameSize)).offset;
   }
   void select(int64_t beg, int64_t end) {
     s.edits.selection.beg = beg;
@@ -132,7 +132,7 @@ TEST_F(WindowInput, OutsideTheWindowOrWithoutAFileNothingHappens) {
   mouse(left, 450);
   mouse(left, 100, true, 0);
   mouse(left, 100, true, 100);
-  closeStream(s);
+  closeStream(s.stream);
   mouse(left, 100);
   EXPECT_EQ(s.edits.selection.beg, before.beg);
   EXPECT_EQ(s.edits.selection.end, before.end);
@@ -143,10 +143,10 @@ TEST_F(WindowInput, OverviewStripSeeksInTheWholeFile) {
   const AudioStream& a = s.stream;
   const int64_t quarter = a.audioStart + (a.audioEnd - a.audioStart) * 112 / 450;
   mouse(left, 112, true, 95);
-  EXPECT_EQ(s.stream.cursor, findFrame(s.stream, quarter));
+  EXPECT_EQ(s.stream.cursor, findFrame(s.stream, quarter).offset);
   EXPECT_EQ(host.refreshes, std::vector<int>{2});
   mouse(right, 300, true, 95);  // the left button only
-  EXPECT_EQ(s.stream.cursor, findFrame(s.stream, quarter));
+  EXPECT_EQ(s.stream.cursor, findFrame(s.stream, quarter).offset);
 
   // While playing, the completion notices refresh the display.
   s.playing = true;
@@ -160,11 +160,11 @@ TEST_F(WindowInput, PositionBarLinesAndPages) {
   const int64_t c = s.stream.cursor;
   const float avg = s.stream.avgFrameSize;
   positionBarScroll(s, host, ScrollCode::LineLeft, 0);
-  EXPECT_EQ(s.stream.cursor, findFrame(s.stream, static_cast<int64_t>(c - 1.5 * avg)));
+  EXPECT_EQ(s.stream.cursor, findFrame(s.stream, static_cast<int64_t>(c - 1.5 * avg)).offset);
   EXPECT_LT(s.stream.cursor, c);
 
   s.stream.cursor = c;
-  findFrame(s.stream, c);
+  findCurrentFrame(s.stream, c);
   const int size = s.stream.currentHeader.frameSize;
   positionBarScroll(s, host, ScrollCode::LineRight, 0);
   EXPECT_EQ(s.stream.cursor, c + size);  // the next frame
@@ -173,7 +173,7 @@ TEST_F(WindowInput, PositionBarLinesAndPages) {
   positionBarScroll(s, host, ScrollCode::PageRight, 0);
   EXPECT_EQ(s.stream.cursor, s.stream.audioEnd);
   positionBarScroll(s, host, ScrollCode::PageLeft, 0);
-  EXPECT_EQ(s.stream.cursor, findFrame(s.stream, static_cast<int64_t>(s.stream.audioEnd - 192.0 * avg)));
+  EXPECT_EQ(s.stream.cursor, findFrame(s.stream, static_cast<int64_t>(s.stream.audioEnd - 192.0 * avg)).offset);
   s.stream.cursor = c;
   positionBarScroll(s, host, ScrollCode::PageLeft, 0);
   EXPECT_EQ(s.stream.cursor, s.stream.audioStart);
@@ -185,7 +185,7 @@ TEST_F(WindowInput, PositionBarThumb) {
   const int64_t middle = a.audioStart + (a.audioEnd - a.audioStart) / 2;
   s.stream.cursor = a.audioStart;
   positionBarScroll(s, host, ScrollCode::ThumbTrack, 500);
-  EXPECT_EQ(s.stream.cursor, findFrame(s.stream, middle));
+  EXPECT_EQ(s.stream.cursor, findFrame(s.stream, middle).offset);
   EXPECT_GE(s.stream.cursor, middle);
   EXPECT_LT(s.stream.cursor, middle + 420);
   // Releasing the thumb (and every other code) does nothing more.
@@ -254,12 +254,12 @@ TEST_F(WindowInput, TypedPositionTimeOrPercentage) {
   s.stream.cursor = a.audioStart;
   const std::string field = positionFieldText(s);
   enterPositionField(s, host, replaced(field, "Now: 0'00.00", "Now: 0'02.00"));
-  EXPECT_EQ(s.stream.cursor, findFrame(s.stream, a.audioStart + bytesOf(s, 2.0)));
+  EXPECT_EQ(s.stream.cursor, findFrame(s.stream, a.audioStart + bytesOf(s, 2.0)).offset);
   EXPECT_EQ(host.refreshes, std::vector<int>{2});
 
   s.stream.cursor = a.audioStart;
   enterPositionField(s, host, replaced(field, "(0%)", "(50%)"));
-  EXPECT_EQ(s.stream.cursor, findFrame(s.stream, a.audioStart + (a.audioEnd - a.audioStart) / 2));
+  EXPECT_EQ(s.stream.cursor, findFrame(s.stream, a.audioStart + (a.audioEnd - a.audioStart) / 2).offset);
 
   // Text that can't be read leaves all as it is.
   enterPositionField(s, host, " Total: 0'06.03   Jetzt: 0'01.00   (0%)");
@@ -268,16 +268,16 @@ TEST_F(WindowInput, TypedPositionTimeOrPercentage) {
 
 TEST_F(WindowInput, TypedSelectionLengthWinsOverEnd) {
   const AudioStream& a = s.stream;
-  select(findFrame(s.stream, a.audioStart + bytesOf(s, 1.0)), findFrame(s.stream, a.audioStart + bytesOf(s, 2.0)));
+  select(findFrame(s.stream, a.audioStart + bytesOf(s, 1.0)).offset, findFrame(s.stream, a.audioStart + bytesOf(s, 2.0)).offset);
   const int64_t beg = s.edits.selection.beg;
   const int64_t b = a.audioStart + bytesOf(s, 1.0);
   enterSelectionField(s, host, " Selection: 0'01.00 - 0'02.50 (0'03.00)");
   EXPECT_EQ(s.edits.selection.beg, beg);
-  EXPECT_EQ(s.edits.selection.end, findFrame(s.stream, b + bytesOf(s, 3.0)));
+  EXPECT_EQ(s.edits.selection.end, findFrame(s.stream, b + bytesOf(s, 3.0)).offset);
   EXPECT_EQ(host.refreshes, std::vector<int>{2});
 
   // Without a file the fields are not read: a typed text beeps, a blank one does not.
-  closeStream(s);
+  closeStream(s.stream);
   EXPECT_FALSE(enterSelectionField(s, host, " Selection: 0'00.00 - 0'02.50 (0'02.50)"));
   EXPECT_FALSE(enterPositionField(s, host, "1:30"));
   EXPECT_EQ(host.scripted.beeps, 2);
@@ -290,12 +290,12 @@ TEST_F(WindowInput, TypedSelectionLengthWinsOverEnd) {
 TEST_F(WindowInput, TypedTimesAloneAreTaken) {
   const AudioStream& a = s.stream;
   EXPECT_TRUE(enterPositionField(s, host, "0:02"));
-  EXPECT_EQ(s.stream.cursor, findFrame(s.stream, a.audioStart + bytesOf(s, 2.0)));
+  EXPECT_EQ(s.stream.cursor, findFrame(s.stream, a.audioStart + bytesOf(s, 2.0)).offset);
   EXPECT_TRUE(enterPositionField(s, host, "1'30"));  // past the end of these 6 s
   EXPECT_EQ(s.stream.cursor, a.audioEnd);
   EXPECT_TRUE(enterSelectionField(s, host, "0:01-0:03.5"));
-  EXPECT_EQ(s.edits.selection.beg, findFrame(s.stream, a.audioStart + bytesOf(s, 1.0)));
-  EXPECT_EQ(s.edits.selection.end, findFrame(s.stream, a.audioStart + bytesOf(s, 3.5)));
+  EXPECT_EQ(s.edits.selection.beg, findFrame(s.stream, a.audioStart + bytesOf(s, 1.0)).offset);
+  EXPECT_EQ(s.edits.selection.end, findFrame(s.stream, a.audioStart + bytesOf(s, 3.5)).offset);
   EXPECT_EQ(host.refreshes, (std::vector<int>{2, 2, 2}));
   EXPECT_EQ(host.scripted.beeps, 0);
 }

@@ -353,6 +353,11 @@ void MainWindow::setButtonText(int controlId, const std::string& text) {
   if (QPushButton* button = panel_->button(controlId)) button->setText(qt(text));
 }
 
+void MainWindow::fatalError(const std::string& text, const std::string& caption) {
+  messageBox(text, caption, MessageIcon::Error, MessageButtons::Ok, MessageAnswer::Ok);
+  std::exit(EXIT_FAILURE);
+}
+
 void MainWindow::focusControl(int controlId) {
   if (controlId == ctl::kPositionField) {
     panel_->positionField()->setFocus(Qt::ShortcutFocusReason);
@@ -503,7 +508,7 @@ void MainWindow::shutdown() {
   stopPlayback(session_);
   // A recording ends with everything it captured written out.
   if (session_.recordInitialised) stopRecording(session_, *this);
-  closeStream(session_);
+  closeStream(session_.stream);
   releaseUiText(session_.text);
   // A minimized or maximized window keeps the rectangle stored before. The frame's
   // position and the inside's size are stored: move and resize take them back

@@ -61,6 +61,7 @@ class MainWindow : public QMainWindow, public ShellHost {
   void stopTimer(int timerId) override;
   void setButtonPressed(int controlId, bool pressed) override;
   void setButtonText(int controlId, const std::string& text) override;
+  void fatalError(const std::string& text, const std::string& caption) override;
   void focusControl(int controlId) override;
   void requestClose() override;
   void graphGeometryChanged() override;

@@ -8,7 +8,7 @@
 #include "audio/mpg123_decoder_backend.h"
 #include "settings/ui_text.h"
 #include "settings/ui_text_ids.h"
-#include "stream/frame_reader.h"
+#include "edit/frame_reader.h"
 
 namespace quillane {
 namespace {
@@ -21,6 +21,12 @@ constexpr int kMaxFramesPerRead = kFrameBufferSize / kMaxFrameSize;
 // more than two average frames back.
 constexpr double kWarmUpFrames = 2.0;
 constexpr int64_t kWarmUpSlack = 2;
+
+// Playback reads the edited frames; the prelisten mode that plays the selection
+// as if it were cut skips the selection instead.
+EditedReading playedReading(const Session& session) {
+  return EditedReading{session.edits, session.prelistenMode == 1};
+}
 
 void showError(Host& host, const std::string& text, const char* caption) {
   host.messageBox(text, caption, MessageIcon::Error, MessageButtons::Ok, MessageAnswer::Ok);
@@ -166,7 +172,7 @@ int decoderFill(Session& session, Host& host, Decoder& decoder, int64_t& positio
   int length = 0;
   for (;;) {
     const int64_t before = position;
-    length = readEditedFrames(session, *decoder.frames_, count, position);
+    length = readEditedFrames(session.stream, playedReading(session), *decoder.frames_, count, position);
     if (length > 0 || position >= session.stream.audioEnd || position == before) break;
   }
   if (length <= 0) return total;
@@ -176,7 +182,7 @@ int decoderFill(Session& session, Host& host, Decoder& decoder, int64_t& positio
     host.messageBox(result.failedCall, kFillErrorCaption, MessageIcon::None, MessageButtons::Ok, MessageAnswer::Ok);
   total += result.bytes;
   if (result.error) {
-    const int64_t next = findFrame(session.stream, position);
+    const int64_t next = findCurrentFrame(session.stream, position);
     if (next >= 0) position = next;
     decoderReset(decoder);
   }
@@ -192,20 +198,20 @@ void decoderWarmUp(Session& session, Decoder& decoder, int64_t position) {
   AudioStream& stream = session.stream;
   if (position <= stream.audioStart || position >= stream.audioEnd) return;
   const auto back = static_cast<int64_t>(kWarmUpFrames * stream.avgFrameSize) + kWarmUpSlack;
-  int64_t from = findFrame(stream, std::max(position - back, stream.audioStart));
+  int64_t from = findFrame(stream, std::max(position - back, stream.audioStart)).offset;
   if (from < 0 || from >= position) return;
   std::vector<uint8_t> dropped(decoder.pcmBufferSize_);
   const int capacity = static_cast<int>(dropped.size());
   // Frame by frame, so that nothing at or after `position` is fed.
   while (from < position) {
     const int64_t before = from;
-    const int length = readEditedFrames(session, *decoder.frames_, 1, from);
+    const int length = readEditedFrames(stream, playedReading(session), *decoder.frames_, 1, from);
     if (from == before || from > position) break;  // damaged data, or a cut over `position`
     if (length <= 0) continue;
     DecodeResult result = decoder.backend_->decode(decoder.frames_->bytes.data(), length, dropped.data(), capacity);
     while (result.bytes > 0) result = decoder.backend_->decode(nullptr, 0, dropped.data(), capacity);
   }
-  findFrame(stream, position);  // the header of the frame playback starts at
+  findCurrentFrame(stream, position);  // the frame playback starts at
 }
 
 void decoderClose(Decoder& decoder) {

@@ -20,7 +20,7 @@ int scanProgress(int64_t position, int64_t begin, int64_t end) {
 int64_t frameNear(AudioStream& stream, int64_t offset) {
   if (offset < stream.audioStart) offset = stream.audioStart;
   if (offset >= stream.audioEnd) return stream.audioEnd;
-  const int64_t found = findFrame(stream, offset);
+  const int64_t found = findCurrentFrame(stream, offset);
   return found < 0 ? stream.audioEnd : found;
 }
 
@@ -137,7 +137,8 @@ bool PauseDetection::step() {
       }
       quietCount_ = 0;
       pauseStart_ = -1;
-      const int64_t next = findFrame(stream, cursor + static_cast<int64_t>(kLoudSampleSkipFrames * stream.avgFrameSize));
+      const int64_t next =
+          findCurrentFrame(stream, cursor + static_cast<int64_t>(kLoudSampleSkipFrames * stream.avgFrameSize));
       cursor = next <= 0 ? scanEnd_ : next;
       peakSeekJumped(seek_);
     }

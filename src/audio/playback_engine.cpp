@@ -43,17 +43,17 @@ Decoder& playbackDecoder(Session& session) {
 
 bool fastPlayAvailable(const Session& session) { return session.settings.buffer_frm >= kFastPlayMinFrames; }
 
-// A buffer the engine is about to use is missing: the state is beyond repair.
-PlayBuffer& checkedBuffer(Session& session, Host& host, int index, Checkpoint checkpoint) {
+// The buffer the engine is about to use. When it is missing the state is beyond
+// repair: the host is told, ends the program, and the result is null.
+PlayBuffer* checkedBuffer(Session& session, PlaybackHost& host, int index, Checkpoint checkpoint) {
   std::vector<PlayBuffer>& buffers = session.playback.buffers;
   if (index < 0 || index >= static_cast<int>(buffers.size()) || buffers[index].data.empty()) {
     char caption[32];
     std::snprintf(caption, sizeof caption, "Checkpoint %d", static_cast<int>(checkpoint));
-    host.messageBox("Memory error. Program will be terminated.", caption, MessageIcon::Error, MessageButtons::Ok,
-                    MessageAnswer::Ok);
-    std::exit(EXIT_FAILURE);
+    host.fatalError("Memory error. Program will be terminated.", caption);
+    return nullptr;
   }
-  return buffers[index];
+  return &buffers[index];
 }
 
 void showError(Session& session, Host& host, int textId) {
@@ -153,19 +153,19 @@ bool prelistenRange(Session& session, int mode, PrelistenRange& range) {
   const auto span = static_cast<int64_t>(kPrelistenFrames * stream.avgFrameSize);
   switch (mode) {
     case 1:  // F9: the 70 frames before and after the selection, joined as the cut would be
-      range = {findFrame(stream, b - span), e + span};
+      range = {findFrame(stream, b - span).offset, e + span};
       break;
     case 2:  // F5: up to the selection's beginning
-      range = {findFrame(stream, b - span), b};
+      range = {findFrame(stream, b - span).offset, b};
       break;
     case 3:  // F6: from its beginning, not past its end
-      range = {findFrame(stream, b), std::min(b + span, e)};
+      range = {findFrame(stream, b).offset, std::min(b + span, e)};
       break;
     case 4:  // F7: up to its end, not from before its beginning
-      range = {std::max(findFrame(stream, e - span), b), e};
+      range = {std::max(findFrame(stream, e - span).offset, b), e};
       break;
     case 5:  // F8: from its end
-      range = {findFrame(stream, e), e + span};
+      range = {findFrame(stream, e).offset, e + span};
       break;
     default: return false;
   }
@@ -239,7 +239,9 @@ namespace {
 void refillBuffer(Session& session, PlaybackHost& host, int index) {
   AudioStream& stream = session.stream;
   Decoder& decoder = playbackDecoder(session);
-  PlayBuffer& buffer = checkedBuffer(session, host, index, kCheckDecode);
+  PlayBuffer* checked = checkedBuffer(session, host, index, kCheckDecode);
+  if (!checked) return;
+  PlayBuffer& buffer = *checked;
   int bytes = decoderFill(session, host, decoder, stream.cursor, buffer.data.data());
   if (session.fastPlayLevel > 0 && fastPlayAvailable(session)) {
     const PcmFormat& format = pcmFormat(decoder);
@@ -250,9 +252,10 @@ void refillBuffer(Session& session, PlaybackHost& host, int index) {
   if (bytes > 0) {
     buffer.length = static_cast<uint32_t>(bytes);
   } else {
-    PlayBuffer& silent = checkedBuffer(session, host, index, kCheckSilence);
-    silent.length = static_cast<uint32_t>(silent.data.size() / 2);
-    std::memset(silent.data.data(), 0, silent.length);
+    PlayBuffer* silent = checkedBuffer(session, host, index, kCheckSilence);
+    if (!silent) return;
+    silent->length = static_cast<uint32_t>(silent->data.size() / 2);
+    std::memset(silent->data.data(), 0, silent->length);
   }
   buffer.prepared = true;
   session.playback.output->write(index, buffer.data.data(), buffer.length);
@@ -264,10 +267,11 @@ void refillBuffer(Session& session, PlaybackHost& host, int index) {
 void startDeviceCycle(Session& session, PlaybackHost& host, uint32_t bufferSize) {
   session.playPosition = session.stream.cursor;
   for (int i = 0; i < kPlayBufferCount; ++i) {
-    PlayBuffer& buffer = checkedBuffer(session, host, i, kCheckPrime);
-    buffer.length = bufferSize;
-    buffer.prepared = false;
-    buffer.position = session.stream.cursor;
+    PlayBuffer* buffer = checkedBuffer(session, host, i, kCheckPrime);
+    if (!buffer) return;
+    buffer->length = bufferSize;
+    buffer->prepared = false;
+    buffer->position = session.stream.cursor;
     refillBuffer(session, host, i);
   }
 }
@@ -303,7 +307,7 @@ void stopPlayback(Session& session) {
   PlaybackState& playback = session.playback;
   AudioStream& stream = session.stream;
   if (session.playing) {
-    const int64_t frame = findFrame(stream, currentPosition(session));
+    const int64_t frame = findCurrentFrame(stream, currentPosition(session));
     stream.cursor = frame >= 0 ? frame : stream.audioEnd;
     if (playback.output) {
       playback.output->reset();
@@ -336,7 +340,7 @@ void seekPlayback(Session& session, int64_t position) {
     stream.cursor = stream.audioEnd;
     return;
   }
-  const int64_t frame = findFrame(stream, position);
+  const int64_t frame = findCurrentFrame(stream, position);
   stream.cursor = frame < 0 ? stream.audioEnd : frame;
   // The returned buffers are refilled from here: start the decoder on the frames before.
   if (restart) decoderWarmUp(session, *playback.decoder, stream.cursor);

@@ -16,6 +16,9 @@ class PlaybackHost : public Host {
   // Shows a control-panel toggle button (Play, Rec, the prelisten buttons) pressed or released.
   virtual void setButtonPressed(int controlId, bool pressed) = 0;
   virtual void setButtonText(int controlId, const std::string& text) = 0;
+  // The engine's state is beyond repair: shows text under caption as an error and
+  // ends the program. The engine does nothing more after the call.
+  virtual void fatalError(const std::string& text, const std::string& caption) = 0;
 };
 
 }  // namespace quillane

@@ -37,7 +37,7 @@ int runDecode(const DecodeOptions& o, const CLI::App& command) {
   const int64_t begin = selection ? session.edits.selection.beg : stream.audioStart;
   // The last frame decoded: the one at the selection's end (included), else the last.
   const int64_t last = selection ? session.edits.selection.end : stream.audioEnd;
-  int64_t position = findFrame(stream, begin);
+  int64_t position = findCurrentFrame(stream, begin);
   if (position >= stream.audioEnd) return failWith(o.source + ": no audio frames");
 
   // As the player opens it: the block size follows the frames' length.

@@ -84,6 +84,10 @@ class CliPlaybackHost : public PlaybackHost {
   }
   void setButtonPressed(int, bool) override {}
   void setButtonText(int, const std::string&) override {}
+  void fatalError(const std::string& text, const std::string& caption) override {
+    messages.messageBox(text, caption, MessageIcon::Error, MessageButtons::Ok, MessageAnswer::Ok);
+    std::exit(EXIT_FAILURE);
+  }
 
   CliHost messages;
   bool timerRequested = false;

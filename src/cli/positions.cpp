@@ -19,7 +19,7 @@ bool allDigits(const std::string& s) {
 // Within the last 1792 bytes the search finds no frame, since it wants to see the
 // next frame's sync inside its window. Walk there from a frame found before.
 int64_t frameNearEnd(AudioStream& stream, int64_t offset) {
-  int64_t at = findFrame(stream, offset - 2 * kSearchSpan);
+  int64_t at = findFrame(stream, offset - 2 * kSearchSpan).offset;
   while (at >= 0 && at < offset && at < stream.audioEnd) {
     uint8_t raw[4];
     if (stream.sourceFile.readAt(at, raw, 4) != 4) return -1;
@@ -47,7 +47,7 @@ std::optional<int64_t> parsePosition(AudioStream& stream, const std::string& tex
     if (!std::isfinite(at) || at > 9.0e18) return std::nullopt;
     offset = static_cast<int64_t>(at);
   }
-  int64_t frame = findFrame(stream, offset);
+  int64_t frame = findFrame(stream, offset).offset;
   if (frame < 0 && offset < stream.audioEnd) frame = frameNearEnd(stream, offset);
   if (frame < 0) return std::nullopt;
   return frame;

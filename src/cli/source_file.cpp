@@ -1,42 +1,25 @@
 #include "cli/source_file.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstring>
 
 #include "edit/cue_sheet.h"
 #include "edit/edit_model.h"
 #include "edit/project_file.h"
 #include "settings/ui_text_ids.h"
-#include "stream/binary_file.h"
+#include "shell/file_opening.h"
 #include "stream/open_stream.h"
 
 namespace quillane::cli {
 namespace {
 
 // A regular file that can be read. Anything else is refused before it is opened:
-// opening a pipe would wait for a writer, and a device never ends.
-bool readable(const std::string& path, std::string& error) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) {
-    error = path + ": " + std::strerror(errno);
-    return false;
-  }
-  if (S_ISDIR(info.st_mode)) {
-    error = path + ": is a directory";
-    return false;
-  }
-  if (!S_ISREG(info.st_mode)) {
-    error = path + ": is not a regular file";
-    return false;
-  }
-  BinaryFile probe;
-  if (probe.open(path, "rb")) return true;
-  error = path + ": " + std::strerror(errno);
-  return false;
+// opening a pipe would wait for a writer, and a device never ends. The reason is
+// the one the window gives.
+bool readable(const Session& session, const std::string& path, std::string& error) {
+  const OpenProblem problem = readProblem(path);
+  if (problem) error = openProblemText(session.text, path, problem);
+  return !problem;
 }
 
 // The extension in lower case; the path itself keeps its letters, since the file
@@ -53,11 +36,11 @@ std::string lowerExtension(const std::string& path) {
 }  // namespace
 
 bool openAudioFile(Session& session, const std::string& path, std::string& error) {
-  if (!readable(path, error)) return false;
+  if (!readable(session, path, error)) return false;
   resetEditModel(session, ResetLevel::FileState);
   session.stream.sourcePath = path;
   session.projectPath.clear();
-  if (!openStream(session)) {
+  if (!openStream(session.stream)) {
     error = path + ": no MPEG audio frames found (Quillane reads MPEG-1, 2 and 2.5, Layers II and III)";
     return false;
   }
@@ -71,8 +54,8 @@ bool openSource(Session& session, Host& host, const std::string& path, std::stri
     error = path + ": " + uiText(session.text, ui::kMsgUnsupportedExtension);
     return false;
   }
-  if (!readable(path, error)) return false;
-  closeStream(session);
+  if (!readable(session, path, error)) return false;
+  closeStream(session.stream);
   session.projectPath = path;
   // What the readers say is kept: a refusal becomes the one line of the failure,
   // a warning about a file that was read is shown as usual.

@@ -53,7 +53,7 @@ int placeAutoCues(Session& session, uint16_t seconds) {
   for (;;) {
     p = static_cast<int64_t>(std::trunc(static_cast<double>(p) + step));
     if (p >= stream.audioEnd) break;
-    const int64_t frame = findFrame(stream, p);
+    const int64_t frame = findCurrentFrame(stream, p);
     table.selection.beg = table.selection.end = frame;
     table.selection.type = kRangeCut;
     releasePendingNames(table);

@@ -26,11 +26,8 @@ std::string twoDigits(int64_t n) {
 
 const char* fileTypeWord(AudioStream& stream) {
   FrameHeader header = stream.currentHeader;
-  // A failed search leaves the current header cleared; the first frame tells.
-  if (header.layer == 0 && stream.isOpen()) {
-    findFrame(stream, stream.audioStart);
-    header = stream.currentHeader;
-  }
+  // Without a current header the first frame tells.
+  if (header.layer == 0 && stream.isOpen()) header = headerAt(stream, stream.audioStart);
   if (header.layer == 2) return "MP2";
   if (header.layer == 3) return "MP3";
   return "WAVE";
@@ -133,94 +130,123 @@ bool writeCueSheet(Session& session) {
   return true;
 }
 
-bool readCueSheet(Session& session, Host& host) {
-  closeStream(session);
-  resetEditModel(session, ResetLevel::FileStateAndSource);
-  std::string text;
-  if (!readDocumentText(session.projectPath, text)) return false;
+namespace {
 
-  EditRangeTable& t = session.edits;
-  AudioStream& stream = session.stream;
-  std::string title;
-  std::string performer;
-  std::string time;
-  bool trackSeen = false;
-  bool indexSeen = false;  // the track has its time; later INDEX lines are ignored
-  bool failed = false;
+// Reads a cue sheet line by line: FILE opens the audio, TITLE and PERFORMER name
+// the sheet (before the first TRACK) or a track, the first INDEX of a track gives
+// its time, and each track becomes a cue when the next begins or the sheet ends.
+class CueSheetReader {
+ public:
+  explicit CueSheetReader(Session& session) : session_(session), t_(session.edits), stream_(session.stream) {}
+
+  // False when the sheet can't be used: a malformed line, an audio file that does
+  // not open, a track before any FILE line, no FILE line at all.
+  bool read(std::string_view text) {
+    LineReader lines(text, kCueLineChars);
+    std::string raw;
+    while (lines.next(raw)) {
+      std::string_view line(raw);
+      while (!line.empty() && line.front() == ' ') line.remove_prefix(1);
+      if (!readLine(line)) return false;
+    }
+    return completeTrack() && stream_.isOpen();
+  }
+
   int64_t timed = 0;       // tracks with a time
   int64_t outOfRange = 0;  // ... of them left out: the time lies outside the audio
 
+ private:
+  bool readLine(std::string_view line) {
+    if (startsWith(line, "FILE")) return openFile(line);
+    if (startsWith(line, "TITLE")) return quotedName(line, title_);
+    if (startsWith(line, "PERFO")) return quotedName(line, performer_);
+    if (startsWith(line, "INDEX")) return readIndex(line);
+    if (startsWith(line, "TRACK")) return startTrack();
+    return true;
+  }
+
+  // One FILE line only, its path relative to the sheet.
+  bool openFile(std::string_view line) {
+    std::string_view path;
+    if (!stream_.sourcePath.empty() || !quotedSpan(line, path)) return false;
+    stream_.sourcePath = resolveDocumentPath(path, session_.projectPath);
+    return openDocumentAudio(stream_, session_.settings);
+  }
+
+  // "INDEX nn mm:ss:ff": the track has its time; later INDEX lines are ignored.
+  bool readIndex(std::string_view line) {
+    if (indexSeen_) return true;
+    const std::size_t blank1 = line.find(' ');
+    const std::size_t blank2 = blank1 == std::string_view::npos ? blank1 : line.find(' ', blank1 + 1);
+    if (blank2 == std::string_view::npos) return false;
+    time_ = firstCharacters(line.substr(blank2 + 1), kCueTimeChars);
+    indexSeen_ = true;
+    return true;
+  }
+
+  bool startTrack() {
+    const bool completed = completeTrack();
+    title_.clear();
+    performer_.clear();
+    time_.clear();
+    trackSeen_ = true;
+    indexSeen_ = false;
+    return completed;
+  }
+
   // Turns what was collected into the sheet's names or into a cue. False stops reading.
-  auto complete = [&]() -> bool {
-    if (!title.empty() && title == performer) performer.clear();
-    if (!trackSeen) {
-      if (!title.empty()) t.sheetTitle = title;
-      if (!performer.empty()) t.sheetArtist = performer;
+  bool completeTrack() {
+    if (!title_.empty() && title_ == performer_) performer_.clear();
+    if (!trackSeen_) {
+      if (!title_.empty()) t_.sheetTitle = title_;
+      if (!performer_.empty()) t_.sheetArtist = performer_;
       return true;
     }
-    if (!stream.isOpen()) return false;  // a track before any FILE line
-    if (time.empty()) return true;       // no INDEX line: the track is dropped
+    if (!stream_.isOpen()) return false;  // a track before any FILE line
+    if (time_.empty()) return true;       // no INDEX line: the track is dropped
     ++timed;
-    const int64_t at = cueTimeToOffset(stream, time);
-    if (at < stream.audioStart || at >= stream.audioEnd) {  // before or past the audio
+    const int64_t at = cueTimeToOffset(stream_, time_);
+    if (at < stream_.audioStart || at >= stream_.audioEnd) {  // before or past the audio
       ++outOfRange;
       return true;
     }
     // Within the last frame's length of the end no frame is found: dropped too.
-    const int64_t offset = findFrame(stream, at);
-    if (offset < 0 || offset >= stream.audioEnd) return true;
-    releasePendingNames(t);
-    t.selection.beg = offset;
-    t.selection.end = offset;
-    t.selection.type = kRangeCut;
-    t.selection.title = title;
-    t.selection.artist = performer;
-    return addRangeFromSelection(t, session.selectionUndo, true);
-  };
-
-  LineReader lines(text, kCueLineChars);
-  std::string raw;
-  while (!failed && lines.next(raw)) {
-    std::string_view line(raw);
-    while (!line.empty() && line.front() == ' ') line.remove_prefix(1);
-    if (startsWith(line, "FILE")) {
-      std::string_view path;
-      if (!stream.sourcePath.empty() || !quotedSpan(line, path)) {
-        failed = true;
-        break;
-      }
-      stream.sourcePath = resolveDocumentPath(path, session.projectPath);
-      if (isFolder(stream.sourcePath) || openStream(session) != 1) failed = true;
-    } else if (startsWith(line, "TITLE")) {
-      if (!quotedName(line, title)) failed = true;
-    } else if (startsWith(line, "PERFO")) {
-      if (!quotedName(line, performer)) failed = true;
-    } else if (startsWith(line, "INDEX")) {
-      if (indexSeen) continue;
-      const std::size_t blank1 = line.find(' ');
-      const std::size_t blank2 = blank1 == std::string_view::npos ? blank1 : line.find(' ', blank1 + 1);
-      if (blank2 == std::string_view::npos) {
-        failed = true;
-        break;
-      }
-      time = firstCharacters(line.substr(blank2 + 1), kCueTimeChars);
-      indexSeen = true;
-    } else if (startsWith(line, "TRACK")) {
-      if (!complete()) failed = true;
-      title.clear();
-      performer.clear();
-      time.clear();
-      trackSeen = true;
-      indexSeen = false;
-    }
+    const int64_t offset = findCurrentFrame(stream_, at);
+    if (offset < 0 || offset >= stream_.audioEnd) return true;
+    releasePendingNames(t_);
+    t_.selection.beg = offset;
+    t_.selection.end = offset;
+    t_.selection.type = kRangeCut;
+    t_.selection.title = title_;
+    t_.selection.artist = performer_;
+    return addRangeFromSelection(t_, session_.selectionUndo, true);
   }
-  if (!failed && !complete()) failed = true;
-  if (!failed && !stream.isOpen()) failed = true;  // the sheet named no audio file
 
-  t.modified = false;
-  releasePendingNames(t);
-  if (failed) return false;
-  if (!reportEntriesLeftOut(session, host, outOfRange, timed, ui::kMsgCueTracksLeftOut, ui::kMsgCueNothingLeft))
+  Session& session_;
+  EditRangeTable& t_;
+  AudioStream& stream_;
+  std::string title_;
+  std::string performer_;
+  std::string time_;
+  bool trackSeen_ = false;
+  bool indexSeen_ = false;
+};
+
+}  // namespace
+
+bool readCueSheet(Session& session, Host& host) {
+  closeStream(session.stream);
+  resetEditModel(session, ResetLevel::FileStateAndSource);
+  std::string text;
+  if (!readDocumentText(session.projectPath, text)) return false;
+
+  CueSheetReader reader(session);
+  const bool read = reader.read(text);
+  session.edits.modified = false;
+  releasePendingNames(session.edits);
+  if (!read) return false;
+  if (!reportEntriesLeftOut(session, host, reader.outOfRange, reader.timed, ui::kMsgCueTracksLeftOut,
+                            ui::kMsgCueNothingLeft))
     return false;
   addRecent(session.settings, session.projectPath);
   return true;

@@ -4,8 +4,10 @@
 #include <limits>
 
 #include "edit/edit_model.h"
+#include "settings/recent_files.h"
 #include "settings/text_encoding.h"
 #include "stream/binary_file.h"
+#include "stream/open_stream.h"
 
 namespace quillane {
 namespace {
@@ -168,6 +170,12 @@ bool LineReader::next(std::string& line) {
 bool isFolder(const std::string& path) {
   std::error_code ec;
   return std::filesystem::is_directory(path, ec);
+}
+
+bool openDocumentAudio(AudioStream& stream, Settings& settings) {
+  if (isFolder(stream.sourcePath) || !openStream(stream)) return false;
+  addRecent(settings, stream.sourcePath);
+  return true;
 }
 
 WriteTarget documentTarget(const Session& session) {

@@ -87,6 +87,11 @@ class LineReader {
 // before the scan: a folder reads as a file of absurd length.
 bool isFolder(const std::string& path);
 
+// Opens the audio file that a project file or cue sheet names (stream.sourcePath)
+// and puts it on the recent list, as opening it by hand would. False when it is a
+// folder or does not open as audio.
+bool openDocumentAudio(AudioStream& stream, Settings& settings);
+
 // Where a project file or cue sheet goes: session.projectPath, never over the open
 // source, over an existing file only when session.save.replaceExisting.
 WriteTarget documentTarget(const Session& session);

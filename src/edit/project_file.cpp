@@ -86,7 +86,7 @@ bool writeProjectFile(Session& session) {
 }
 
 bool readProjectFile(Session& session, Host& host) {
-  closeStream(session);
+  closeStream(session.stream);
   resetEditModel(session, ResetLevel::FileStateAndSource);
   std::string text;
   if (!readDocumentText(session.projectPath, text)) return false;
@@ -106,10 +106,10 @@ bool readProjectFile(Session& session, Host& host) {
     const std::string_view value = std::string_view(line).substr(eq + 1);
     if (key == "filename") {
       // A second filename line replaces the file opened by the first.
-      closeStream(session);
+      closeStream(session.stream);
       resetStreamState(stream);
       stream.sourcePath = resolveDocumentPath(value, session.projectPath);
-      if (isFolder(stream.sourcePath) || openStream(session) != 1) return false;
+      if (!openDocumentAudio(stream, session.settings)) return false;
       audioOpened = true;
     } else if (key == "position") {
       stream.cursor = parseDecimalInteger(value);

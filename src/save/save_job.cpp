@@ -29,7 +29,7 @@ bool holdsMpegAudio(const std::string& path) {
   probe.sourcePath = path;
   if (!probe.sourceFile.open(path, "rb")) return false;
   probe.fileSize = probe.audioEnd = probe.sourceFile.size();
-  return probe.fileSize > 0 && scanStream(probe) != 0;
+  return probe.fileSize > 0 && scanStream(probe);
 }
 
 }  // namespace
@@ -163,9 +163,8 @@ bool SaveJob::open() {
 
   // The Xing placeholder, completed when the audio is written.
   if (s.settings.write_xing && !append && stream.vbrMode > 0) {
-    findFrame(stream, stream.audioStart);  // loads the first audio frame's header
     tagFrameOffset_ = destination_.tell();
-    if (tagFrameOffset_ < 0 || !writeVbrPlaceholder(destination_, stream.currentHeader)) {
+    if (tagFrameOffset_ < 0 || !writeVbrPlaceholder(destination_, headerAt(stream, stream.audioStart))) {
       failWriting();
       return false;
     }
@@ -196,8 +195,11 @@ bool SaveJob::step() {
   const int64_t audioEnd = session_.stream.audioEnd;
   // Every call of the reader counts as one read, also one that only stepped over a
   // cut or damaged data, so that a slice stays bounded whatever the source holds.
+  EditedReading reading{session_.edits};
+  // A selection save ends with the frame at the selection's end.
+  if (session_.save.saveSelection && session_.edits.hasSelection()) reading.stopAfter = session_.edits.selection.end;
   for (int call = 0; call < kSaveReadsPerStep && readPos_ < audioEnd; ++call) {
-    const int n = readEditedFrames(session_, buffer_, 0, readPos_, &lastRange_, &framesWritten_);
+    const int n = readEditedFrames(session_.stream, reading, buffer_, 0, readPos_, &lastRange_, &framesWritten_);
     if (n > 0 && !destination_.write(buffer_.bytes.data(), static_cast<size_t>(n))) {
       failWriting();
       return true;
@@ -278,7 +280,7 @@ void SaveJob::finishOverSource() {
     fail(writer_.errorText());
     return;
   }
-  closeStream(s);
+  closeStream(s.stream);
   s.edits.modified = false;
 }
 

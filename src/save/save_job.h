@@ -7,7 +7,7 @@
 #include "session/session.h"
 #include "settings/safe_writer.h"
 #include "stream/binary_file.h"
-#include "stream/frame_reader.h"
+#include "edit/frame_reader.h"
 
 namespace quillane {
 

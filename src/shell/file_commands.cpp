@@ -79,7 +79,7 @@ void editCueSheet(Session& session, ShellHost& host) {
                                                MessageIcon::Question, MessageButtons::YesNo, MessageAnswer::Yes);
   if (answer != MessageAnswer::Yes) return;
   stopPlayback(session);
-  closeStream(session);
+  closeStream(session.stream);
   releaseTransportButtons(host);
   resetEditModel(session, ResetLevel::FileState);
   session.stream.sourcePath = sheet;
@@ -135,7 +135,7 @@ void runFileCommand(Session& session, ShellHost& host, int id) {
       const UnsavedChoice choice = readyToDropFile(session, host);
       if (choice == UnsavedChoice::Stop) return;
       if (choice == UnsavedChoice::Discard) session.edits.modified = false;
-      closeStream(session);
+      closeStream(session.stream);
       host.rebuildRangeMenu();
       host.refreshView(kRefreshClear);
       break;

@@ -8,6 +8,7 @@
 #include "edit/edit_model.h"
 #include "edit/project_file.h"
 #include "session/command_ids.h"
+#include "settings/recent_files.h"
 #include "settings/ui_text_ids.h"
 #include "stream/open_stream.h"
 #include "view/view_texts.h"
@@ -73,16 +74,17 @@ bool openByExtension(Session& session, Host& host) {
     case FileKind::Audio:
       resetEditModel(session, ResetLevel::FileState);
       session.projectPath.clear();
-      opened = openStream(session) == 1;
+      opened = openStream(session.stream);
+      if (opened) addRecent(session.settings, path);
       break;
     case FileKind::Project:
       session.projectPath = path;
-      closeStream(session);
+      closeStream(session.stream);
       opened = readProjectFile(session, host);
       break;
     case FileKind::CueSheet:
       session.projectPath = path;
-      closeStream(session);
+      closeStream(session.stream);
       opened = readCueSheet(session, host);
       break;
     case FileKind::Unsupported:
@@ -90,6 +92,8 @@ bool openByExtension(Session& session, Host& host) {
       showOpenError(session, host, OpenErrorKind::UnsupportedExtension);
       return false;
   }
+  // A new source has nothing saved from it yet.
+  if (session.stream.isOpen()) session.save.savePath.clear();
   if (!opened) showOpenError(session, host, OpenErrorKind::Failed);
   return opened;
 }
@@ -162,7 +166,7 @@ bool openInstead(Session& session, ShellHost& host, const std::string& path, Res
     return false;
   }
   if (discardChanges) session.edits.modified = false;
-  closeStream(session);
+  closeStream(session.stream);
   resetEditModel(session, resetLevel);
   session.stream.sourcePath = path;
   return openAndShow(session, host);
@@ -178,7 +182,7 @@ bool openAndShow(Session& session, ShellHost& host) {
     host.rebuildRangeMenu();
     host.refreshView(kRefreshAll);
   } else {
-    closeStream(session);
+    closeStream(session.stream);
     host.refreshView(kRefreshClear);
   }
   return opened;

@@ -69,7 +69,7 @@ void stepOneFrame(Session& session, ShellHost& host, bool forward) {
   const int64_t target =
       forward ? currentPosition(session) + stream.currentHeader.frameSize - kFrameForwardCorrection
               : offsetBy(currentPosition(session), -kFrameBackFactor * stream.avgFrameSize, 0.0);
-  const int64_t frame = findFrame(stream, target);
+  const int64_t frame = findCurrentFrame(stream, target);
   if (frame < 0) return;
   stream.cursor = frame;
   host.refreshView(kRefreshSelection);

@@ -25,7 +25,7 @@ bool selectionEmpty(const EditRangeTable& edits) { return edits.selection.beg ==
 // toward zero.
 int64_t frameNear(AudioStream& stream, int64_t offset, float factor) {
   const double target = static_cast<double>(offset) + static_cast<double>(factor * stream.avgFrameSize);
-  return findFrame(stream, static_cast<int64_t>(target));
+  return findCurrentFrame(stream, static_cast<int64_t>(target));
 }
 
 // A selection end moves only to a frame that was found: -1 would leave half a
@@ -75,13 +75,13 @@ void runSelectionCommand(Session& session, ShellHost& host, int id, int notifica
   AudioStream& stream = session.stream;
   switch (id) {
     case cmd::kSetBegin: {
-      const int64_t frame = findFrame(stream, currentPosition(session));
+      const int64_t frame = findCurrentFrame(stream, currentPosition(session));
       if (frame >= 0) pushSelectionUndo(session.selectionUndo, edits);
       moveSelectionBegin(session, frame);
       break;
     }
     case cmd::kSetEnd: {
-      const int64_t frame = findFrame(stream, currentPosition(session));
+      const int64_t frame = findCurrentFrame(stream, currentPosition(session));
       if (frame >= 0) pushSelectionUndo(session.selectionUndo, edits);
       moveSelectionEnd(session, frame);
       break;
@@ -90,7 +90,7 @@ void runSelectionCommand(Session& session, ShellHost& host, int id, int notifica
       // The field shows an editable selection as soon as it has the focus; its
       // other notices (every typed character) leave the model alone.
       if (notification != cmd::kNotifySetFocus || edits.selection.beg >= 0) return;
-      moveSelectionBegin(session, findFrame(stream, currentPosition(session)));
+      moveSelectionBegin(session, findCurrentFrame(stream, currentPosition(session)));
       break;
 
     case cmd::kCut:

@@ -20,7 +20,7 @@ void cueMarksToRanges(Session& session, ShellHost& host) {
   for (std::size_t i = 0; i < marks.size() && i < edits.ranges.size(); ++i) {
     EditRange cue;
     cue.type = kRangeCut;
-    cue.beg = cue.end = findFrame(session.stream, marks[i]);
+    cue.beg = cue.end = findCurrentFrame(session.stream, marks[i]);
     edits.ranges[i] = cue;
   }
   edits.count = static_cast<uint16_t>(std::min(marks.size(), edits.ranges.size()));
@@ -48,7 +48,7 @@ void startRecording(Session& session, ShellHost& host) {
     session.recording.turboGrabber = false;
     return;
   }
-  closeStream(session);
+  closeStream(session.stream);
   resetEditModel(session, ResetLevel::FileStateAndSource);
   host.rebuildRangeMenu();
   host.refreshView(kRefreshClear);

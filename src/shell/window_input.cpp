@@ -47,7 +47,7 @@ void levelGraphMouse(Session& session, ShellHost& host, const GraphGeometry& geo
   const int column = static_cast<int>(static_cast<int64_t>(x) * columns / geometry.width);
   const int fromMiddle = column - columns / 2;
   const int64_t t =
-      findFrame(stream, truncated(static_cast<double>(currentPosition(session)) + fromMiddle * stream.avgFrameSize));
+      findCurrentFrame(stream, truncated(static_cast<double>(currentPosition(session)) + fromMiddle * stream.avgFrameSize));
   if (t < 0) return;
 
   EditRangeTable& table = session.edits;

@@ -7,8 +7,6 @@ namespace quillane {
 
 namespace {
 
-bool hasSync(const uint8_t* p) { return p[0] == 0xFF && (p[1] & 0xE0) == 0xE0; }
-
 // Where, counted in the window, a frame may end without a successor to confirm it:
 // at audioEnd, or, when the window holds the end of the file, at the start of an
 // ID3v1 tag there. The scan runs before audioEnd has moved to the tag, so the tag
@@ -32,12 +30,12 @@ WindowEnds windowEnds(const AudioStream& stream, int64_t offset, const uint8_t* 
 
 }  // namespace
 
-int64_t findFrame(AudioStream& stream, int64_t offset) {
-  if (stream.sourcePath.empty() || !stream.sourceFile.isOpen()) return -1;
+FoundFrame findFrame(AudioStream& stream, int64_t offset) {
+  if (stream.sourcePath.empty() || !stream.sourceFile.isOpen()) return {};
   if (offset < stream.audioStart) offset = stream.audioStart;
-  if (offset >= stream.audioEnd - stream.currentHeader.frameSize) return stream.audioEnd;
+  if (offset >= stream.audioEnd - stream.currentHeader.frameSize) return {stream.audioEnd, {}};
 
-  const FrameHeader reference = stream.currentHeader;
+  const FrameHeader& reference = stream.currentHeader;
   uint8_t window[kSearchWindow];
   const int n = static_cast<int>(stream.sourceFile.readAt(offset, window, sizeof window));
 
@@ -49,22 +47,35 @@ int64_t findFrame(AudioStream& stream, int64_t offset) {
   const int starts = holdsFileEnd ? n - 3 : n - kSearchSpan;  // a header needs 4 bytes
   const WindowEnds ends = windowEnds(stream, offset, window, n, holdsFileEnd);
 
-  FrameHeader& candidate = stream.currentHeader;
   for (int i = 0; i < starts; ++i) {
-    if (!hasSync(window + i)) continue;
+    if (!hasFrameSync(window + i)) continue;
+    FrameHeader candidate;
     candidate.raw = {window[i], window[i + 1], window[i + 2], window[i + 3]};
     if (!decodeFrameHeader(candidate)) continue;
     // Only the next frame's sync is tested, not its header; a byte past what was
     // read counts as absent.
     const int next = i + candidate.frameSize;
-    const bool confirmed = (next + 1 < n && hasSync(window + next)) || ends.contains(next);
+    const bool confirmed = (next + 1 < n && hasFrameSync(window + next)) || ends.contains(next);
     if (!confirmed) continue;
     if (reference.version == 0 ||
         (candidate.version == reference.version && candidate.layer == reference.layer &&
          candidate.sampleRate == reference.sampleRate))
-      return offset + i;
+      return {offset + i, candidate};
   }
-  return -1;
+  return {};
+}
+
+int64_t findCurrentFrame(AudioStream& stream, int64_t offset) {
+  const FoundFrame found = findFrame(stream, offset);
+  if (found.isFrame()) stream.currentHeader = found.header;
+  return found.offset;
+}
+
+FrameHeader headerAt(AudioStream& stream, int64_t offset) {
+  FrameHeader header;
+  if (stream.sourceFile.readAt(offset, header.raw.data(), header.raw.size()) != header.raw.size()) return {};
+  decodeFrameHeader(header);
+  return header;
 }
 
 void resetStreamState(AudioStream& stream) {
@@ -87,7 +98,7 @@ void resetStreamState(AudioStream& stream) {
 int64_t offsetOfFrame(AudioStream& stream, int64_t frameNumber) {
   const double at = static_cast<double>(stream.audioStart) +
                     static_cast<double>(frameNumber) * stream.avgFrameSize;
-  return findFrame(stream, static_cast<int64_t>(at));
+  return findCurrentFrame(stream, static_cast<int64_t>(at));
 }
 
 int64_t frameNumberAt(const AudioStream& stream, int64_t offset) {

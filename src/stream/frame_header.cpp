@@ -48,7 +48,7 @@ bool decodeFrameHeader(FrameHeader& header) {
   header = FrameHeader{};
   header.raw = raw;
 
-  if (raw[0] != 0xFF || (raw[1] & 0xE0) != 0xE0) return reject(header);
+  if (!hasFrameSync(raw.data())) return reject(header);
 
   VersionLayer vl{};
   if (!lookupVersionLayer(raw[1], vl)) return reject(header);

@@ -30,6 +30,9 @@ struct FrameHeader {
 constexpr int kMinFrameSize = 50;
 constexpr int kMaxFrameSize = 1792;
 
+// The 11-bit frame sync at p[0..1], the start of every MPEG audio frame header.
+inline bool hasFrameSync(const uint8_t* p) { return p[0] == 0xFF && (p[1] & 0xE0) == 0xE0; }
+
 // Decodes header.raw into the other fields. True for an accepted header;
 // otherwise clears the whole record and returns false.
 bool decodeFrameHeader(FrameHeader& header);

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "settings/recent_files.h"
 #include "stream/vbr_tag.h"
 
 namespace quillane {
@@ -29,7 +28,7 @@ bool readLeadingTag(AudioStream& stream) {
   uint32_t bytes = 0;
   const int length = readVbrTag(stream.sourceFile, stream.audioStart, frames, bytes);
   if (length <= 0) return true;
-  stream.audioStart = findFrame(stream, stream.audioStart + length);
+  stream.audioStart = findCurrentFrame(stream, stream.audioStart + length);
   if (stream.audioStart < 0 || stream.audioStart >= stream.audioEnd) return false;
   if (frames == 0) return true;
 
@@ -47,40 +46,42 @@ bool readLeadingTag(AudioStream& stream) {
 
 }  // namespace
 
-int scanStream(AudioStream& stream) {
-  // The first frame: windows of the search span, one after another.
+namespace {
+
+// The first frame of the file: windows of the search span, one after another,
+// accepting a frame of any stream.
+FoundFrame firstFrame(AudioStream& stream) {
+  FoundFrame found;
   int64_t p = 0;
   do {
-    stream.audioStart = findFrame(stream, p);
+    found = findFrame(stream, p);
     p += kSearchSpan;
-  } while (p < stream.audioEnd && stream.audioStart < 0);
-  if (stream.audioStart < 0 || stream.audioStart >= stream.audioEnd) return 0;
-  stream.firstFrameStart = stream.audioStart;
-  FrameHeader reference = stream.currentHeader;
+  } while (p < stream.audioEnd && found.offset < 0);
+  return found;
+}
 
-  stream.cursor = stream.audioStart;
-  stream.avgFrameSize = 0.0f;
-  stream.vbrMode = kVbrConstant;
-  stream.xingFrames = 0;
-  if (!readLeadingTag(stream)) return 0;
-
-  // The measuring loop starts at the first frame found, the tag frame included. It
-  // stops a search span (1792 bytes) short of the end; a file too short for even
-  // one measurement that way is measured up to its end.
+// The average frame size and whether the bit rate varies, measured from the
+// cursor (the first frame found, a tag frame included). The measuring stops a
+// search span (1792 bytes) short of the end; a file too short for even one
+// measurement that way is measured up to its end. Each frame found becomes the
+// current one, which the next search must agree with. False when no frame counted.
+bool measureFrames(AudioStream& stream, FrameHeader reference) {
   int64_t sum = 0;
   uint16_t count = 0;
-  p = stream.cursor;
+  int64_t p = stream.cursor;
   int64_t measureEnd = stream.audioEnd - kSearchSpan;
   if (measureEnd <= p) measureEnd = stream.audioEnd;
   while (p < measureEnd && p < kVariableScanLimit) {
     if (p > stream.audioStart + kConstantScanBytes &&
         !(stream.vbrMode != kVbrConstant && stream.avgFrameSize <= 0.0f))
       break;
-    const int64_t r = findFrame(stream, p);
-    if (r < 0) {
+    const FoundFrame r = findFrame(stream, p);
+    if (r.offset < 0) {
       p += kSearchSpan;
       continue;
     }
+    // At the end of the audio no header is read: the last one counts again.
+    if (r.isFrame()) stream.currentHeader = r.header;
     const FrameHeader& found = stream.currentHeader;
     if (sameStream(found, reference)) {
       if (stream.vbrMode == kVbrConstant && std::abs(found.bitrate - reference.bitrate) > 2)
@@ -92,20 +93,37 @@ int scanStream(AudioStream& stream) {
     } else {
       p += 10;
     }
-    reference = stream.currentHeader;
+    reference = found;
   }
-  if (count == 0) return 0;
+  if (count == 0) return false;
   if (stream.avgFrameSize <= 0.0f)
     stream.avgFrameSize = static_cast<float>(sum) / static_cast<float>(count);
+  return true;
+}
 
-  // The rate comes from the last header found; a failed last search leaves that
-  // cleared, and then the last accepted one serves.
-  const FrameHeader& rateHeader = stream.currentHeader.version ? stream.currentHeader : reference;
+}  // namespace
+
+bool scanStream(AudioStream& stream) {
+  const FoundFrame first = firstFrame(stream);
+  stream.audioStart = first.offset;
+  if (stream.audioStart < 0 || stream.audioStart >= stream.audioEnd) return false;
+  stream.currentHeader = first.header;
+  stream.firstFrameStart = stream.audioStart;
+
+  stream.cursor = stream.audioStart;
+  stream.avgFrameSize = 0.0f;
+  stream.vbrMode = kVbrConstant;
+  stream.xingFrames = 0;
+  if (!readLeadingTag(stream)) return false;
+  if (!measureFrames(stream, first.header)) return false;
+
+  // The rate comes from the last header found.
+  const FrameHeader& rateHeader = stream.currentHeader;
   stream.avgBitrate = rateHeader.sampleRate * stream.avgFrameSize / 144.0f;
   if (isLowSamplingLayer3(rateHeader)) stream.avgBitrate *= 2.0f;
-  if (!(stream.avgBitrate > 0.0f)) return 0;
+  if (!(stream.avgBitrate > 0.0f)) return false;
   stream.cursor = stream.audioStart;
-  return 1;
+  return true;
 }
 
 OpenProblem readProblem(const std::string& path) {
@@ -160,21 +178,17 @@ OpenProblem audioFileProblem(const std::string& path) {
   return openAudioStream(probe);
 }
 
-int openStream(Session& session) {
-  AudioStream& stream = session.stream;
+bool openStream(AudioStream& stream) {
   if (stream.sourcePath.empty()) {
     stream.sourceFile.close();
-    return 0;
+    return false;
   }
-  if (openAudioStream(stream)) return 0;
-  addRecent(session.settings, stream.sourcePath);
-  session.save.savePath.clear();
-  return 1;
+  return !openAudioStream(stream);
 }
 
-void closeStream(Session& session) {
-  session.stream.sourceFile.close();
-  session.stream.audioEnd = 0;
+void closeStream(AudioStream& stream) {
+  stream.sourceFile.close();
+  stream.audioEnd = 0;
 }
 
 }  // namespace quillane

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "session/session.h"
+#include <string>
+
+#include "stream/audio_stream.h"
 
 namespace quillane {
 
@@ -31,16 +33,17 @@ OpenProblem readProblem(const std::string& path);
 // failure no file is left open and the problem says why.
 OpenProblem openAudioStream(AudioStream& stream);
 
-// Opens session.stream.sourcePath, scans it for its first audio frame, VBR tag and
-// averages and detects its ID3 tags. On success the path goes to the recent list
-// and the save path is cleared; on failure no file is left open. Expects a stream state
-// freshly reset (resetStreamState) before.
-int openStream(Session& session);
+// Opens stream.sourcePath, scans it for its first audio frame, VBR tag and
+// averages and detects its ID3 tags; false, with no file left open, when it does
+// not open as audio (openAudioStream says why). Expects a stream state freshly
+// reset (resetStreamState) before. The recent list and the save path are the
+// caller's.
+bool openStream(AudioStream& stream);
 
 // Closes the source file; sourcePath, audioStart and the averages stay.
-void closeStream(Session& session);
+void closeStream(AudioStream& stream);
 
 // The scan alone, on an open stream whose audioEnd is the file's length.
-int scanStream(AudioStream& stream);
+bool scanStream(AudioStream& stream);
 
 }  // namespace quillane

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "stream/frame_reader.h"
+#include "edit/frame_reader.h"
 
 namespace quillane {
 
@@ -48,8 +48,6 @@ uint8_t layer2Level(const uint8_t* frame, int64_t size, int levelHeight, int pre
   return static_cast<uint8_t>((v + previous) / 2);
 }
 
-bool isSyncAt(const uint8_t* p) { return p[0] == 0xFF && (p[1] & 0xE0) == 0xE0; }
-
 }  // namespace
 
 uint8_t layer3Level(const uint8_t* frame, int64_t size, const FrameHeader& header, int gainSteps,
@@ -92,7 +90,7 @@ void buildLevelColumns(Session& session, const GraphGeometry& geometry, LevelGra
     while (k <= columns && static_cast<double>(k) <= blanks) graph.columns[k++] = kBlankColumn;
     half = q - stream.audioStart;
   }
-  int64_t s = findFrame(stream, std::max(q - half, stream.audioStart));
+  int64_t s = findFrame(stream, std::max(q - half, stream.audioStart)).offset;
 
   uint8_t* buffer = graph.readBuffer.data();
   while (k < columns && s >= 0 && s < stream.audioEnd) {
@@ -104,7 +102,7 @@ void buildLevelColumns(Session& session, const GraphGeometry& geometry, LevelGra
     while (k < columns) {
       FrameHeader header;
       while (i + 4 <= n) {
-        if (isSyncAt(buffer + i)) {
+        if (hasFrameSync(buffer + i)) {
           std::copy(buffer + i, buffer + i + 4, header.raw.begin());
           if (decodeFrameHeader(header) && header.frameSize > 0) break;
         }
@@ -152,7 +150,7 @@ void buildLevelColumns(Session& session, const GraphGeometry& geometry, LevelGra
     s = next;
   }
   for (; k <= columns; ++k) graph.columns[k] = kBlankColumn;
-  findFrame(stream, q);
+  findCurrentFrame(stream, q);  // the texts beside the graph describe the cursor's frame
 }
 
 }  // namespace quillane

@@ -116,8 +116,8 @@ bool typedRange(Session& session, std::string_view field, SelectionFieldChange& 
   const auto to = parseTypedTime(field.substr(dash + 1));
   if (!from || !to) return false;
   AudioStream& s = session.stream;
-  int64_t beg = findFrame(s, s.audioStart + bytesOf(session, *from));
-  int64_t end = findFrame(s, s.audioStart + bytesOf(session, *to));
+  int64_t beg = findCurrentFrame(s, s.audioStart + bytesOf(session, *from));
+  int64_t end = findCurrentFrame(s, s.audioStart + bytesOf(session, *to));
   if (beg < 0 || end < 0) return false;
   if (end < beg) std::swap(beg, end);
   EditRangeTable& t = session.edits;
@@ -210,7 +210,7 @@ SelectionFieldChange parseSelectionField(Session& session, std::string_view fiel
   const bool endShown = has && *endSeconds == shownSeconds(session, t.selection.end - s.audioStart);
 
   if (!lengthShown && distance(n, t.selection.end - t.selection.beg) > kUnchangedLength) {
-    const int64_t frame = findFrame(s, b + n);
+    const int64_t frame = findCurrentFrame(s, b + n);
     if (frame >= 0) {
       setSelectionEnd(t, frame);
       change.end = true;
@@ -218,14 +218,14 @@ SelectionFieldChange parseSelectionField(Session& session, std::string_view fiel
     }
   }
   if (!begShown && distance(b, t.selection.beg) > kUnchangedBytes) {
-    const int64_t frame = findFrame(s, b);
+    const int64_t frame = findCurrentFrame(s, b);
     if (frame >= 0) {
       setSelectionBegin(t, frame);
       change.begin = true;
     }
   }
   if (!endShown && !change.lengthApplied && distance(e, t.selection.end) > kUnchangedBytes) {
-    const int64_t frame = findFrame(s, e);
+    const int64_t frame = findCurrentFrame(s, e);
     if (frame >= 0) {
       setSelectionEnd(t, frame);
       change.end = true;

@@ -76,10 +76,10 @@ struct DialogWindow {
     window->runCommand(cmd::kOpen);
     EditRangeTable& edits = session.edits;
     const int64_t length = session.stream.audioEnd - session.stream.audioStart;
-    edits.selection.beg = edits.selection.end = findFrame(session.stream, session.stream.audioStart + length / 4);
+    edits.selection.beg = edits.selection.end = findFrame(session.stream, session.stream.audioStart + length / 4).offset;
     EXPECT_TRUE(addRangeFromSelection(edits, session.selectionUndo, false));  // a cue
-    edits.selection.beg = findFrame(session.stream, session.stream.audioStart + length / 2);
-    edits.selection.end = findFrame(session.stream, session.stream.audioStart + length * 3 / 4);
+    edits.selection.beg = findFrame(session.stream, session.stream.audioStart + length / 2).offset;
+    edits.selection.end = findFrame(session.stream, session.stream.audioStart + length * 3 / 4).offset;
     edits.currentRange = 0;
     window->refreshView(3);
   }

@@ -30,8 +30,8 @@ void press(QDialog& dialog, int controlId) { control<QPushButton>(dialog, contro
 
 // A selection of the open file between two frames found near these offsets.
 void select(Session& s, int64_t from, int64_t to) {
-  s.edits.selection.beg = findFrame(s.stream, s.stream.audioStart + from);
-  s.edits.selection.end = findFrame(s.stream, s.stream.audioStart + to);
+  s.edits.selection.beg = findFrame(s.stream, s.stream.audioStart + from).offset;
+  s.edits.selection.end = findFrame(s.stream, s.stream.audioStart + to).offset;
   ASSERT_LT(s.edits.selection.beg, s.edits.selection.end);
 }
 
@@ -160,7 +160,7 @@ TEST(GainDialogWindow, EnterIsOkAndTheCloseBoxCancels) {
 TEST(GainDialogWindow, NothingOpensWithoutASelectionLength) {
   test::StartedWindow w(test::dataPath("cbr128_notag.mp3").string());
   Session& s = w.session;
-  s.edits.selection.beg = s.edits.selection.end = findFrame(s.stream, s.stream.audioStart + 10000);
+  s.edits.selection.beg = s.edits.selection.end = findFrame(s.stream, s.stream.audioStart + 10000).offset;
   ModalScript script([](QDialog& d) { d.reject(); });
   w.window->runCommand(cmd::kGain);
   EXPECT_FALSE(script.ran());

@@ -30,7 +30,7 @@ struct CuedWindow : test::StartedWindow {
   CuedWindow() : StartedWindow(test::dataPath("tone_silence_tone.mp3").string()) {
     Session& s = session;
     for (int64_t at : {10000, 40000, 70000}) {
-      s.edits.selection.beg = s.edits.selection.end = findFrame(s.stream, s.stream.audioStart + at);
+      s.edits.selection.beg = s.edits.selection.end = findFrame(s.stream, s.stream.audioStart + at).offset;
       s.edits.selection.type = kRangeCut;
       EXPECT_TRUE(addRangeFromSelection(s.edits, s.selectionUndo, false));
     }

@@ -58,8 +58,8 @@ TEST_P(NormalizeAgainstCli, ProposesWhatTheCommandLinePrints) {
   std::string selection;
   if (m.fromFrame >= 0) {
     const auto frames = test::demuxedFrames(source);
-    s.edits.selection.beg = findFrame(s.stream, frames.at(static_cast<size_t>(m.fromFrame)).pos);
-    s.edits.selection.end = findFrame(s.stream, frames.at(static_cast<size_t>(m.toFrame)).pos);
+    s.edits.selection.beg = findFrame(s.stream, frames.at(static_cast<size_t>(m.fromFrame)).pos).offset;
+    s.edits.selection.end = findFrame(s.stream, frames.at(static_cast<size_t>(m.toFrame)).pos).offset;
     selection = " --selection @" + std::to_string(s.edits.selection.beg) + "-@" + std::to_string(s.edits.selection.end);
   }
   const test::CommandOutput cli =

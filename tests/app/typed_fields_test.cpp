@@ -38,7 +38,7 @@ struct OpenWindow : StartedWindow {
 
   int64_t frameAtSeconds(double seconds) {
     AudioStream& s = session.stream;
-    return findFrame(s, s.audioStart + static_cast<int64_t>(static_cast<double>(s.avgBitrate) / 8.0 * seconds));
+    return findFrame(s, s.audioStart + static_cast<int64_t>(static_cast<double>(s.avgBitrate) / 8.0 * seconds)).offset;
   }
 };
 

@@ -93,6 +93,11 @@ class ScriptedPlaybackHost : public PlaybackHost {
   }
   void setButtonPressed(int controlId, bool pressed) override { pressedButtons[controlId] = pressed; }
   void setButtonText(int controlId, const std::string& text) override { buttonTexts[controlId] = text; }
+  // Kept as "caption: text"; the program is not ended.
+  void fatalError(const std::string& text, const std::string& caption) override {
+    fatalErrors.push_back(caption + ": " + text);
+  }
+  std::vector<std::string> fatalErrors;
 
   const std::vector<ScriptedHost::Message>& messages() const { return scripted.messages; }
   bool pressed(int controlId) const {

@@ -37,6 +37,7 @@ class ScriptedShellHost : public ShellHost {
   int closeRequests = 0;
   int geometryChanges = 0;
   std::vector<std::string> editorsStarted;
+  std::vector<std::string> fatalErrors;  // "caption: text"; the program is not ended
   std::vector<std::string> documentsOpened;
   bool editorStarts = true;
   // Stands in for the user's work in the text editor; runs when an editor starts.
@@ -63,6 +64,9 @@ class ScriptedShellHost : public ShellHost {
   void stopTimer(int timerId) override { timers.erase(timerId); }
   void setButtonPressed(int controlId, bool pressed) override { pressedButtons[controlId] = pressed; }
   void setButtonText(int controlId, const std::string& text) override { buttonTexts[controlId] = text; }
+  void fatalError(const std::string& text, const std::string& caption) override {
+    fatalErrors.push_back(caption + ": " + text);
+  }
   void focusControl(int controlId) override { focusRequests.push_back(controlId); }
   void requestClose() override { ++closeRequests; }
   void graphGeometryChanged() override { ++geometryChanges; }

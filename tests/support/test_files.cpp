@@ -54,10 +54,10 @@ TempDir::~TempDir() {
 }
 
 bool openInSession(Session& session, const std::filesystem::path& path) {
-  closeStream(session);
+  closeStream(session.stream);
   resetStreamState(session.stream);
   session.stream.sourcePath = path.string();
-  return openStream(session) == 1;
+  return openStream(session.stream);
 }
 
 CopiedAudio::CopiedAudio(const std::string& name, const std::string& sub) {

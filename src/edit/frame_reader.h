@@ -2,9 +2,10 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 
 #include "edit/edit_range.h"
-#include "session/session.h"
+#include "stream/audio_stream.h"
 #include "stream/frame_header.h"
 
 namespace quillane {
@@ -16,10 +17,22 @@ constexpr int kFillModeLimit = 62000;  // a save gathers at most this much per c
 // (playback, saving, analysis) owns one, so that they never disturb each other:
 // a save running while playback plays reads into its own buffer and leaves the
 // bytes that playback has queued alone. What they do share is the source file
-// handle and stream.currentHeader; every block is read after a seek of its own,
+// handle; every block is read after a seek of its own,
 // so sharing the handle on the one thread is safe.
 struct FrameBuffer {
   std::array<uint8_t, kFrameBufferSize> bytes{};
+};
+
+// What a read applies to the frames besides the stream: the edits, and how its
+// caller reads them.
+struct EditedReading {
+  const EditRangeTable& edits;
+  // Playing the selection as if it were cut: the selection is skipped and the edit
+  // ranges are not consulted.
+  bool skipSelection = false;
+  // Fill mode takes no frame that starts after this offset (a selection save ends
+  // with the frame at the selection's end).
+  int64_t stopAfter = std::numeric_limits<int64_t>::max();
 };
 
 // Reads frames from readPos into the buffer with cuts skipped and gain applied;
@@ -31,12 +44,10 @@ struct FrameBuffer {
 //
 // lastRange receives the index of the edit range the position fell into last
 // (kNoRange for none); framesCounter grows by one for every frame placed in the
-// buffer. With session.prelistenMode == 1 the selection is skipped as if it were
-// cut and the edit ranges are not consulted. While session.save.saveSelection is
-// set, the frame starting at the selection's end is the last one taken.
-// Every re-synchronisation over damaged data counts in stream.resyncCount.
-int readEditedFrames(Session& session, FrameBuffer& buffer, int count, int64_t& readPos,
-                     uint8_t* lastRange = nullptr, int64_t* framesCounter = nullptr);
+// buffer. Each frame placed becomes the stream's current one (currentHeader), and
+// every re-synchronisation over damaged data counts in stream.resyncCount.
+int readEditedFrames(AudioStream& stream, const EditedReading& reading, FrameBuffer& buffer, int count,
+                     int64_t& readPos, uint8_t* lastRange = nullptr, int64_t* framesCounter = nullptr);
 
 // The gain in steps for a frame starting at pos inside range (flat or faded
 // along the cosine-shaped curve from gainbeg to gainend), truncated toward zero.
