@@ -55,7 +55,7 @@ TEST(ConfigurationRules, ColoursInListOrderAndTheirChannels) {
   for (int entry = 0; entry < kColourCount; ++entry) EXPECT_EQ(&colourSetting(s, entry), expected[entry]) << entry;
 
   // 0x00BBGGRR: red is the lowest byte.
-  const Rgb rgb = rgbOfSetting(0x00D8B985);
+  const ColourComponents rgb = rgbOfSetting(0x00D8B985);
   EXPECT_EQ(rgb.red, 0x85);
   EXPECT_EQ(rgb.green, 0xB9);
   EXPECT_EQ(rgb.blue, 0xD8);

@@ -55,12 +55,12 @@ int32_t& colourSetting(Settings& settings, int entry) {
   }
 }
 
-Rgb rgbOfSetting(int32_t colour) {
+ColourComponents rgbOfSetting(int32_t colour) {
   const auto bits = static_cast<uint32_t>(colour);
   return {static_cast<int>(bits & 0xFF), static_cast<int>((bits >> 8) & 0xFF), static_cast<int>((bits >> 16) & 0xFF)};
 }
 
-int32_t settingOfRgb(Rgb rgb) {
+int32_t settingOfRgb(ColourComponents rgb) {
   const auto byte = [](int v) { return static_cast<uint32_t>(std::clamp(v, 0, 255)); };
   return static_cast<int32_t>(byte(rgb.red) | (byte(rgb.green) << 8) | (byte(rgb.blue) << 16));
 }

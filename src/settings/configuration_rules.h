@@ -40,13 +40,14 @@ uint64_t typedStep(const std::string& text);
 constexpr int kColourCount = 7;
 int32_t& colourSetting(Settings& settings, int entry);
 
-// A colour setting (0x00BBGGRR) as red, green, blue and back.
-struct Rgb {
+// A colour setting (0x00BBGGRR) as red, green, blue and back. (Not the view's Rgb,
+// whose channels are bytes: one name for two layouts would break the one-definition rule.)
+struct ColourComponents {
   int red = 0;
   int green = 0;
   int blue = 0;
 };
-Rgb rgbOfSetting(int32_t colour);
-int32_t settingOfRgb(Rgb rgb);
+ColourComponents rgbOfSetting(int32_t colour);
+int32_t settingOfRgb(ColourComponents rgb);
 
 }  // namespace quillane

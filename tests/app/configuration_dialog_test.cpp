@@ -48,8 +48,8 @@ struct Configuration {
   test::TempDir dir;
   Session session;
   test::ScriptedShellHost host{session};
-  std::vector<std::optional<Rgb>> colours;
-  std::vector<Rgb> chooserStarts;
+  std::vector<std::optional<ColourComponents>> colours;
+  std::vector<ColourComponents> chooserStarts;
   std::unique_ptr<ConfigurationDialog> dialog;
 
   Configuration() {
@@ -58,10 +58,10 @@ struct Configuration {
     test::writeText(dir / "Languages" / "lanDeutsch.ini", "");
   }
   ConfigurationDialog& open() {
-    ColourChooser chooser = [this](Rgb start, QWidget*) -> std::optional<Rgb> {
+    ColourChooser chooser = [this](ColourComponents start, QWidget*) -> std::optional<ColourComponents> {
       chooserStarts.push_back(start);
       if (colours.empty()) return std::nullopt;
-      const std::optional<Rgb> answer = colours.front();
+      const std::optional<ColourComponents> answer = colours.front();
       colours.erase(colours.begin());
       return answer;
     };
@@ -169,7 +169,7 @@ TEST(ConfigurationDialog, ColoursFromTheChooserAndCancelKeepsTheColour) {
   EXPECT_EQ(list->item(6)->text(), "VU meter");
 
   const int32_t cursor = c.session.settings.rgb_cursor;
-  c.colours = {std::nullopt, Rgb{0x12, 0x34, 0x56}};
+  c.colours = {std::nullopt, ColourComponents{0x12, 0x34, 0x56}};
   emit list->itemActivated(list->item(2));  // cancelled
   EXPECT_EQ(c.session.settings.rgb_cursor, cursor);
   emit list->itemActivated(list->item(5));

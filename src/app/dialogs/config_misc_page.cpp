@@ -29,7 +29,7 @@ constexpr int kColourNames[kColourCount] = {ui::kColorBackground, ui::kColorLeve
                                             ui::kColorVuMeter};
 
 QColor qtColour(int32_t setting) {
-  const Rgb rgb = rgbOfSetting(setting);
+  const ColourComponents rgb = rgbOfSetting(setting);
   return QColor(rgb.red, rgb.green, rgb.blue);
 }
 
@@ -41,11 +41,11 @@ QIcon swatch(int32_t setting) {
 
 }  // namespace
 
-std::optional<Rgb> chooseColourWithDialog(Rgb start, QWidget* parent) {
+std::optional<ColourComponents> chooseColourWithDialog(ColourComponents start, QWidget* parent) {
   for (int i = 0; i < kCustomColourCount; ++i) QColorDialog::setCustomColor(i, QColor(Qt::black));
   const QColor chosen = QColorDialog::getColor(QColor(start.red, start.green, start.blue), parent);
   if (!chosen.isValid()) return std::nullopt;
-  return Rgb{chosen.red(), chosen.green(), chosen.blue()};
+  return ColourComponents{chosen.red(), chosen.green(), chosen.blue()};
 }
 
 MiscPage::MiscPage(Session& session, ShellHost& host, ColourChooser chooser, QWidget* parent)
@@ -105,7 +105,7 @@ MiscPage::MiscPage(Session& session, ShellHost& host, ColourChooser chooser, QWi
 void MiscPage::chooseColour(int entry) {
   if (entry < 0 || entry >= kColourCount) return;
   int32_t& setting = colourSetting(session_.settings, entry);
-  if (const std::optional<Rgb> chosen = chooser_(rgbOfSetting(setting), this)) setting = settingOfRgb(*chosen);
+  if (const std::optional<ColourComponents> chosen = chooser_(rgbOfSetting(setting), this)) setting = settingOfRgb(*chosen);
   colours_->item(entry)->setIcon(swatch(setting));
   host_.refreshView(kRefreshAll);
 }

@@ -14,10 +14,10 @@ class QListWidget;
 namespace quillane {
 
 // Chooses a colour starting from the given one; nothing when the user cancels.
-using ColourChooser = std::function<std::optional<Rgb>(Rgb start, QWidget* parent)>;
+using ColourChooser = std::function<std::optional<ColourComponents>(ColourComponents start, QWidget* parent)>;
 
 // The desktop's colour dialog, its 16 custom colours black at each call.
-std::optional<Rgb> chooseColourWithDialog(Rgb start, QWidget* parent);
+std::optional<ColourComponents> chooseColourWithDialog(ColourComponents start, QWidget* parent);
 
 // Page 314 "Misc": the seven colours of the main view and the three options
 // "Use higher priority", "Warn of unsaved changes" and "Show tooltips".
