@@ -245,7 +245,7 @@ bool readCueSheet(Session& session, Host& host) {
   session.edits.modified = false;
   releasePendingNames(session.edits);
   if (!read) return false;
-  if (!reportEntriesLeftOut(session, host, reader.outOfRange, reader.timed, ui::kMsgCueTracksLeftOut,
+  if (!reportEntriesLeftOut(session.text, host, reader.outOfRange, reader.timed, ui::kMsgCueTracksLeftOut,
                             ui::kMsgCueNothingLeft))
     return false;
   addRecent(session.settings, session.projectPath);

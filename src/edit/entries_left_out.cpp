@@ -5,10 +5,9 @@
 
 namespace quillane {
 
-bool reportEntriesLeftOut(const Session& session, Host& host, int64_t leftOut, int64_t entries, int leftOutText,
+bool reportEntriesLeftOut(const UiText& texts, Host& host, int64_t leftOut, int64_t entries, int leftOutText,
                           int nothingLeftText) {
   if (leftOut <= 0) return true;
-  const UiText& texts = session.text;
   if (leftOut >= entries) {
     host.messageBox(uiText(texts, nothingLeftText), uiText(texts, ui::kMsgNotPossible), MessageIcon::Error,
                     MessageButtons::Ok, MessageAnswer::Ok);

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "session/host.h"
-#include "session/session.h"
+#include "settings/ui_text.h"
 
 namespace quillane {
 
@@ -13,7 +13,7 @@ namespace quillane {
 // "Warning") when it left out some; and when it left out every one of `entries`, a
 // refusal (the text `nothingLeftText`, caption "Not possible"). False for the
 // refusal: the reader then fails, since nothing usable is left.
-bool reportEntriesLeftOut(const Session& session, Host& host, int64_t leftOut, int64_t entries, int leftOutText,
+bool reportEntriesLeftOut(const UiText& texts, Host& host, int64_t leftOut, int64_t entries, int leftOutText,
                           int nothingLeftText);
 
 }  // namespace quillane

@@ -145,7 +145,7 @@ bool readProjectFile(Session& session, Host& host) {
   if (!audioOpened) return false;
   dropped += keepUsableRanges(t, stream);
   stream.cursor = std::clamp(stream.cursor, stream.audioStart, stream.audioEnd);
-  if (!reportEntriesLeftOut(session, host, dropped, completed, ui::kMsgProjectEntriesLeftOut,
+  if (!reportEntriesLeftOut(session.text, host, dropped, completed, ui::kMsgProjectEntriesLeftOut,
                             ui::kMsgProjectNothingLeft))
     return false;
   addRecent(session.settings, session.projectPath);
