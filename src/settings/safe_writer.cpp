@@ -1,6 +1,7 @@
 #include "settings/safe_writer.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -33,11 +35,31 @@ int registerTemporary(const std::string& path) {
     TemporarySlot& slot = temporarySlots[static_cast<size_t>(i)];
     if (slot.used) continue;
     std::memcpy(slot.path, path.c_str(), path.size() + 1);
+    std::atomic_signal_fence(std::memory_order_seq_cst);  // the path is whole before the handler can see it
     slot.used = 1;
     return i;
   }
   return -1;
 }
+
+// Holds SIGINT, SIGTERM and SIGHUP back while it lives, so that a temporary file
+// is never on disk without its slot: a signal between creating the file and
+// registering it would leave the file behind.
+class TerminatingSignalsHeld {
+ public:
+  TerminatingSignalsHeld() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&held, signalNumber);
+    ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
+  }
+  ~TerminatingSignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+  TerminatingSignalsHeld(const TerminatingSignalsHeld&) = delete;
+  TerminatingSignalsHeld& operator=(const TerminatingSignalsHeld&) = delete;
+
+ private:
+  sigset_t previous_;
+};
 
 void unregisterTemporary(int& index) {
   if (index >= 0) temporarySlots[static_cast<size_t>(index)].used = 0;
@@ -214,6 +236,7 @@ bool SafeWriter::create(const WriteTarget& target) {
   if (!checkTarget()) return false;
 
   const std::string folder = folderOf(path_);
+  const TerminatingSignalsHeld held;  // until the file is registered for the signal handler
   for (int attempt = 0; attempt < 100 && descriptor_ < 0; ++attempt) {
     temporary_ = temporaryName(folder, nameOf(path_));
     descriptor_ = ::open(temporary_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
