@@ -42,7 +42,7 @@ void useLoadedRanges(Session& session) {
 }  // namespace
 
 void documentInput(const uint8_t* data, size_t size, const std::string& fileName,
-                   std::string (*namingLine)(const std::string& audioPath), bool (*read)(Session&)) {
+                   std::string (*namingLine)(const std::string& audioPath), bool (*read)(EditSession&)) {
   ByteReader in(data, size);
   const uint8_t choice = in.byte();
   std::string text;

@@ -19,6 +19,6 @@ namespace quillane::fuzz {
 // navigation between ranges, reading the frames through the ranges as a save
 // does, and writing the model back as a cue sheet and as a project file.
 void documentInput(const uint8_t* data, size_t size, const std::string& fileName,
-                   std::string (*namingLine)(const std::string& audioPath), bool (*read)(Session&));
+                   std::string (*namingLine)(const std::string& audioPath), bool (*read)(EditSession&));
 
 }  // namespace quillane::fuzz

@@ -66,7 +66,7 @@ void openDecoder(Session& session, Decoder& decoder, int useMpglib, int framesPe
   session.settings.buffer_max = 32;
   const uint32_t size = applyBufferSizing(session.settings, session.stream.currentHeader);
   SilentHost host;
-  ASSERT_TRUE(decoderOpen(session, host, decoder, size)) << backendName(useMpglib);
+  ASSERT_EQ(decoderOpen(session, decoder, size), DecoderError::None) << backendName(useMpglib);
   ASSERT_TRUE(host.messages.empty());
 }
 
@@ -418,7 +418,7 @@ TEST_P(EditedDecoding, OutputLargerThanTheBlockComesOutInTheNextFills) {
 
   Decoder small;
   SilentHost host;
-  ASSERT_TRUE(decoderOpen(session, host, small, 4096));
+  ASSERT_EQ(decoderOpen(session, small, 4096), DecoderError::None);
   position = offsets[0];
   std::vector<int16_t> got;
   while (got.size() < expected.size()) {
@@ -550,6 +550,12 @@ class DecoderFailures : public ::testing::Test {
     EXPECT_EQ(m.caption, "Quillane");
     EXPECT_EQ(m.icon, MessageIcon::None);
   }
+  // Opens as the engines do: the error, shown through `shown`.
+  DecoderError openAndShow(Decoder& decoder, SilentHost& shown) {
+    const DecoderError error = decoderOpen(session, decoder, 16384);
+    showDecoderError(session.text, shown, error);
+    return error;
+  }
   Session session;
   SilentHost host;
   FakeLog log;
@@ -557,7 +563,7 @@ class DecoderFailures : public ::testing::Test {
 
 TEST_F(DecoderFailures, LibraryThatCannotLoad) {
   Decoder decoder(fakeFactory(log, BackendOpenResult::LoadFailed));
-  EXPECT_FALSE(decoderOpen(session, host, decoder, 16384));
+  EXPECT_EQ(openAndShow(decoder, host), DecoderError::LibraryMissing);
   EXPECT_FALSE(decoderIsOpen(decoder));
   ASSERT_EQ(host.messages.size(), 2u);
   EXPECT_EQ(host.messages[0].text, "Could not load libmpg123 ...");
@@ -567,14 +573,14 @@ TEST_F(DecoderFailures, LibraryThatCannotLoad) {
 
   SilentHost again;
   Decoder none([](int32_t) { return std::unique_ptr<DecoderBackend>(); });
-  EXPECT_FALSE(decoderOpen(session, again, none, 16384));
+  EXPECT_EQ(openAndShow(none, again), DecoderError::LibraryMissing);
   ASSERT_EQ(again.messages.size(), 2u);
   EXPECT_EQ(again.messages[0].text, "Could not load libmpg123 ...");
 }
 
 TEST_F(DecoderFailures, LibraryThatCannotInitialize) {
   Decoder decoder(fakeFactory(log, BackendOpenResult::InitFailed));
-  EXPECT_FALSE(decoderOpen(session, host, decoder, 16384));
+  EXPECT_EQ(openAndShow(decoder, host), DecoderError::LibraryInitFailed);
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].text, "Could not initialize libmpg123");
   EXPECT_EQ(host.messages[0].caption, "Decoder init error");
@@ -583,7 +589,7 @@ TEST_F(DecoderFailures, LibraryThatCannotInitialize) {
 
 TEST_F(DecoderFailures, SystemCodecThatCannotOpen) {
   Decoder decoder(fakeFactory(log, BackendOpenResult::CodecFailed));
-  EXPECT_FALSE(decoderOpen(session, host, decoder, 16384));
+  EXPECT_EQ(openAndShow(decoder, host), DecoderError::SystemCodecFailed);
   ASSERT_EQ(host.messages.size(), 2u);
   EXPECT_EQ(host.messages[0].text, "Could not open FFmpeg Codec. Try libmpg123 ...");
   EXPECT_EQ(host.messages[0].caption, "Decoder init error");
@@ -594,7 +600,7 @@ TEST_F(DecoderFailures, SystemCodecThatCannotOpen) {
 TEST_F(DecoderFailures, Layer2RefusedOnlyByABackEndWithoutALayer2Decoder) {
   ASSERT_TRUE(openInSession(session, dataPath("layer2_mpeg1.mp2")));
   Decoder decoder(fakeFactory(log, BackendOpenResult::Ok, false));
-  EXPECT_FALSE(decoderOpen(session, host, decoder, 16384));
+  EXPECT_EQ(openAndShow(decoder, host), DecoderError::Layer2NeedsLibrary);
   EXPECT_EQ(log.opens, 0);
   ASSERT_EQ(host.messages.size(), 2u);
   EXPECT_EQ(host.messages[0].text, "Layer 2 only supported with libmpg123 ...");
@@ -606,15 +612,16 @@ TEST_F(DecoderFailures, Layer2RefusedOnlyByABackEndWithoutALayer2Decoder) {
     SilentHost quiet;
     session.settings.use_mpglib = useMpglib;
     Decoder real;
-    EXPECT_TRUE(decoderOpen(session, quiet, real, 32768)) << backendName(useMpglib);
-    EXPECT_TRUE(quiet.messages.empty());
+    EXPECT_EQ(decoderOpen(session, real, 32768), DecoderError::None) << backendName(useMpglib);
   }
 }
 
 TEST_F(DecoderFailures, NoFileMeansNoDecoderAndNoMessage) {
   Session empty;
   Decoder decoder(fakeFactory(log, BackendOpenResult::Ok));
-  EXPECT_FALSE(decoderOpen(empty, host, decoder, 16384));
+  const DecoderError error = decoderOpen(empty, decoder, 16384);
+  EXPECT_EQ(error, DecoderError::NoAudio);
+  showDecoderError(empty.text, host, error);
   EXPECT_TRUE(host.messages.empty());
   std::vector<uint8_t> block(16384);
   int64_t position = 0;
@@ -631,7 +638,7 @@ TEST_F(DecoderFailures, DecodeErrorResyncsAndResets) {
   bad.error = true;
   Decoder decoder(fakeFactory(log, BackendOpenResult::Ok, true, bad));
   session.settings.buffer_frm = 2;
-  ASSERT_TRUE(decoderOpen(session, host, decoder, 16384));
+  ASSERT_EQ(decoderOpen(session, decoder, 16384), DecoderError::None);
   std::vector<uint8_t> block(16384);
   const std::vector<int64_t> offsets = frameOffsets(session);
   int64_t position = offsets[3];
@@ -649,7 +656,7 @@ TEST_F(DecoderFailures, FailedCallIsShownAndFillingGoesOn) {
   partial.bytes = 512;
   partial.failedCall = "av_new_packet";
   Decoder decoder(fakeFactory(log, BackendOpenResult::Ok, true, partial));
-  ASSERT_TRUE(decoderOpen(session, host, decoder, 16384));
+  ASSERT_EQ(decoderOpen(session, decoder, 16384), DecoderError::None);
   std::vector<uint8_t> block(16384);
   int64_t position = session.stream.audioStart;
   EXPECT_EQ(decoderFill(session, host, decoder, position, block.data()), 512);

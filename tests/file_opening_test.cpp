@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -24,7 +26,12 @@ using test::TempDir;
 struct Opening {
   Session session;
   ScriptedShellHost host{session};
-  explicit Opening(const fs::path& path) { session.stream.sourcePath = path.string(); }
+  explicit Opening(const fs::path& path) {
+    session.stream.sourcePath = path.string();
+    session.meter.meterMargin = {40, 50};  // what the last file's playback left on the meter
+  }
+  // Every file, project or cue sheet opened starts the level meter's margin afresh.
+  bool meterStartsAfresh() const { return session.meter.meterMargin == std::array<uint8_t, 2>{1, 1}; }
   bool open() { return openByExtension(session, host); }
 };
 
@@ -45,6 +52,7 @@ TEST(FileOpeningByExtension, AudioFiles) {
     EXPECT_TRUE(o.session.stream.isOpen());
     EXPECT_GT(o.session.stream.audioEnd, o.session.stream.audioStart);
     EXPECT_EQ(o.session.projectPath, "");
+    EXPECT_TRUE(o.meterStartsAfresh());
     EXPECT_EQ(o.session.settings.file_recent[0], dataPath(name).string());
     EXPECT_TRUE(o.host.messages().empty());
   }
@@ -72,6 +80,7 @@ TEST(FileOpeningByExtension, ProjectFileAndCueSheet) {
   EXPECT_EQ(project.session.projectPath, (copy.dir / "edit.qlp").string());
   EXPECT_EQ(project.session.stream.sourcePath, copy.audio.string());
   EXPECT_TRUE(project.session.stream.isOpen());
+  EXPECT_TRUE(project.meterStartsAfresh());
   ASSERT_EQ(project.session.edits.count, 1);
   EXPECT_EQ(project.session.edits.ranges[0].beg, written.edits.ranges[0].beg);
 
@@ -86,6 +95,7 @@ TEST(FileOpeningByExtension, ProjectFileAndCueSheet) {
   ASSERT_TRUE(sheet.open());
   EXPECT_EQ(sheet.session.projectPath, (copy.dir / "Tracks.CUE").string());
   EXPECT_TRUE(sheet.session.stream.isOpen());
+  EXPECT_TRUE(sheet.meterStartsAfresh());
   ASSERT_EQ(sheet.session.edits.count, 1);
   EXPECT_TRUE(sheet.session.edits.ranges[0].isCue());
 }

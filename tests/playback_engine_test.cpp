@@ -118,7 +118,7 @@ std::vector<uint8_t> decodeDirectly(const std::string& name, int useMpglib, int6
   const uint32_t size = applyBufferSizing(session.settings, session.stream.currentHeader);
   SilentHost host;
   Decoder decoder;
-  EXPECT_TRUE(decoderOpen(session, host, decoder, size));
+  EXPECT_EQ(decoderOpen(session, decoder, size), DecoderError::None);
   std::vector<uint8_t> block(size);
   std::vector<uint8_t> all;
   int64_t position = from;

@@ -7,6 +7,7 @@
 #include "edit/edit_model.h"
 #include "edit/gain_dialog_model.h"
 #include "edit/names_dialog_model.h"
+#include "session/session.h"
 #include "settings/ui_text_ids.h"
 #include "support/scripted_host.h"
 

@@ -7,6 +7,7 @@
 
 #include "app/desktop_identity.h"
 #include "app/main_window.h"
+#include "audio/session_reset.h"
 #include "devices/exit_after_sound.h"
 #include "devices/qt_input_device.h"
 #include "devices/qt_output_device.h"
@@ -34,7 +35,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path executable = executablePath();
     session->settingsFile = settingsFilePath(executable);
     // Every setting to its default, then the settings file.
-    resetEditModel(*session, ResetLevel::Everything);
+    resetSession(*session, ResetLevel::Everything);
 
     // The arguments as bytes, the program's name first.
     const std::vector<std::string> arguments(argv, argv + argc);

@@ -29,6 +29,7 @@
 #include "app/qt_dialogs.h"
 #include "app/window_placement.h"
 #include "audio/level_meter.h"
+#include "audio/recording_engine.h"
 #include "edit/edit_model.h"
 #include "session/command_ids.h"
 #include "settings/settings.h"

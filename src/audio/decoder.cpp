@@ -4,16 +4,14 @@
 #include <cmath>
 #include <vector>
 
+#include "audio/audio_session.h"
 #include "audio/ffmpeg_decoder_backend.h"
 #include "audio/mpg123_decoder_backend.h"
-#include "settings/ui_text.h"
-#include "settings/ui_text_ids.h"
 #include "edit/frame_reader.h"
 
 namespace quillane {
 namespace {
 
-constexpr const char* kInitErrorCaption = "Decoder init error";
 constexpr const char* kFillErrorCaption = "Fill buffer error";
 constexpr uint32_t kLibrarySourceBlockSize = 16384;
 constexpr int kMaxFramesPerRead = kFrameBufferSize / kMaxFrameSize;
@@ -24,36 +22,19 @@ constexpr int64_t kWarmUpSlack = 2;
 
 // Playback reads the edited frames; the prelisten mode that plays the selection
 // as if it were cut skips the selection instead.
-EditedReading playedReading(const Session& session) {
+EditedReading playedReading(const AudioSession& session) {
   return EditedReading{session.edits, session.prelistenMode == 1};
 }
 
-void showError(Host& host, const std::string& text, const char* caption) {
-  host.messageBox(text, caption, MessageIcon::Error, MessageButtons::Ok, MessageAnswer::Ok);
-}
-
-// The second, plain box after a failed open: how to get the other decoder going.
-void showInstallHint(Session& session, Host& host) {
-  host.messageBox(uiText(session.text, ui::kMsgInstallDecoder), "Quillane", MessageIcon::None, MessageButtons::Ok,
-                  MessageAnswer::Ok);
-}
-
-void reportOpenFailure(Session& session, Host& host, BackendOpenResult result) {
+// What a back end's failed open means to the user.
+DecoderError openError(BackendOpenResult result) {
   switch (result) {
-    case BackendOpenResult::LoadFailed:
-      showError(host, "Could not load libmpg123 ...", kInitErrorCaption);
-      showInstallHint(session, host);
-      break;
-    case BackendOpenResult::InitFailed:
-      showError(host, "Could not initialize libmpg123", kInitErrorCaption);
-      break;
-    case BackendOpenResult::CodecFailed:
-      showError(host, "Could not open FFmpeg Codec. Try libmpg123 ...", kInitErrorCaption);
-      showInstallHint(session, host);
-      break;
-    case BackendOpenResult::Ok:
-      break;
+    case BackendOpenResult::Ok: return DecoderError::None;
+    case BackendOpenResult::LoadFailed: return DecoderError::LibraryMissing;
+    case BackendOpenResult::InitFailed: return DecoderError::LibraryInitFailed;
+    case BackendOpenResult::CodecFailed: return DecoderError::SystemCodecFailed;
   }
+  return DecoderError::LibraryMissing;
 }
 
 }  // namespace
@@ -105,10 +86,10 @@ uint32_t applyBufferSizing(Settings& settings, const FrameHeader& header) {
   return isLowSamplingLayer3(header) ? size / 2 : size;
 }
 
-bool decoderOpen(Session& session, Host& host, Decoder& decoder, uint32_t pcmBufferSize) {
+DecoderError decoderOpen(AudioSession& session, Decoder& decoder, uint32_t pcmBufferSize) {
   decoderClose(decoder);
   const FrameHeader& header = session.stream.currentHeader;
-  if (header.version == 0 || (header.layer != 2 && header.layer != 3)) return false;
+  if (header.version == 0 || (header.layer != 2 && header.layer != 3)) return DecoderError::NoAudio;
 
   PcmFormat format;
   format.formatTag = 1;
@@ -120,21 +101,12 @@ bool decoderOpen(Session& session, Host& host, Decoder& decoder, uint32_t pcmBuf
   decoder.format_ = format;
 
   std::unique_ptr<DecoderBackend> backend = decoder.factory_(session.settings.use_mpglib);
-  if (!backend) {
-    reportOpenFailure(session, host, BackendOpenResult::LoadFailed);
-    return false;
-  }
+  if (!backend) return DecoderError::LibraryMissing;
   if (!backend->supportsLayer(header.layer)) {
-    if (header.layer == 2) {
-      showError(host, "Layer 2 only supported with libmpg123 ...", kInitErrorCaption);
-      showInstallHint(session, host);
-    }
-    return false;
+    return header.layer == 2 ? DecoderError::Layer2NeedsLibrary : DecoderError::NoAudio;
   }
-  const BackendOpenResult result = backend->open(format, header.layer);
-  if (result != BackendOpenResult::Ok) {
-    reportOpenFailure(session, host, result);
-    return false;
+  if (const DecoderError error = openError(backend->open(format, header.layer)); error != DecoderError::None) {
+    return error;
   }
 
   if (!decoder.frames_) decoder.frames_ = std::make_unique<FrameBuffer>();
@@ -149,10 +121,10 @@ bool decoderOpen(Session& session, Host& host, Decoder& decoder, uint32_t pcmBuf
     const double bytes = std::ceil(frames * std::max(session.stream.avgFrameSize, 1.0f));
     decoder.sourceBlockSize_ = static_cast<uint32_t>(std::max(bytes, 1.0));
   }
-  return true;
+  return DecoderError::None;
 }
 
-int decoderFill(Session& session, Host& host, Decoder& decoder, int64_t& position, uint8_t* block) {
+int decoderFill(AudioSession& session, Host& host, Decoder& decoder, int64_t& position, uint8_t* block) {
   if (decoder.sourceBlockSize_ == 0 || !decoder.backend_ || !block) return 0;
   const int capacity = static_cast<int>(decoder.pcmBufferSize_);
 
@@ -193,7 +165,7 @@ void decoderReset(Decoder& decoder) {
   if (decoder.sourceBlockSize_ != 0 && decoder.backend_) decoder.backend_->reset();
 }
 
-void decoderWarmUp(Session& session, Decoder& decoder, int64_t position) {
+void decoderWarmUp(AudioSession& session, Decoder& decoder, int64_t position) {
   if (decoder.sourceBlockSize_ == 0 || !decoder.backend_) return;
   AudioStream& stream = session.stream;
   if (position <= stream.audioStart || position >= stream.audioEnd) return;

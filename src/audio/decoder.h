@@ -4,9 +4,10 @@
 #include <functional>
 #include <memory>
 
+#include "audio/audio_session.h"
 #include "audio/decoder_backend.h"
+#include "audio/decoder_error.h"
 #include "session/host.h"
-#include "session/session.h"
 #include "settings/settings.h"
 #include "stream/frame_header.h"
 
@@ -33,10 +34,10 @@ class Decoder {
   Decoder& operator=(const Decoder&) = delete;
 
  private:
-  friend bool decoderOpen(Session&, Host&, Decoder&, uint32_t);
-  friend int decoderFill(Session&, Host&, Decoder&, int64_t&, uint8_t*);
+  friend DecoderError decoderOpen(AudioSession&, Decoder&, uint32_t);
+  friend int decoderFill(AudioSession&, Host&, Decoder&, int64_t&, uint8_t*);
   friend void decoderReset(Decoder&);
-  friend void decoderWarmUp(Session&, Decoder&, int64_t);
+  friend void decoderWarmUp(AudioSession&, Decoder&, int64_t);
   friend void decoderClose(Decoder&);
   friend const PcmFormat& pcmFormat(const Decoder&);
   friend bool decoderIsOpen(const Decoder&);
@@ -61,17 +62,17 @@ uint32_t applyBufferSizing(Settings& settings, uint32_t sampleRate);
 uint32_t applyBufferSizing(Settings& settings, const FrameHeader& header);
 
 // Builds the PCM format from the stream's current header and opens the back end
-// named by settings.use_mpglib. On failure the messages have been shown through
-// `host` and the result is false. pcmBufferSize is the capacity of every block that
-// decoderFill will be given.
-bool decoderOpen(Session& session, Host& host, Decoder& decoder, uint32_t pcmBufferSize);
+// named by settings.use_mpglib; DecoderError::None when it did. Nothing is shown:
+// the caller shows the error (showDecoderError) or prints it. pcmBufferSize is the
+// capacity of every block that decoderFill will be given.
+[[nodiscard]] DecoderError decoderOpen(AudioSession& session, Decoder& decoder, uint32_t pcmBufferSize);
 
 // Reads settings.buffer_frm frames from `position` through readEditedFrames
 // (stepping over cuts), advancing it, and decodes them into `block`. Returns the
 // PCM bytes written (at most pcmBufferSize): 0 when closed or at the end of the
 // audio. On a decode error the position moves to the next frame found and the
 // decoder is reset; the bytes decoded so far are returned.
-int decoderFill(Session& session, Host& host, Decoder& decoder, int64_t& position, uint8_t* block);
+int decoderFill(AudioSession& session, Host& host, Decoder& decoder, int64_t& position, uint8_t* block);
 
 // Forgets the back end's inner state; call it after the position jumped.
 void decoderReset(Decoder& decoder);
@@ -82,7 +83,7 @@ void decoderReset(Decoder& decoder);
 // before `position` (a frame start) and drops their sound: what decoderFill
 // then decodes from `position` sounds as it does in the whole stream. Nothing
 // is done at the start of the audio.
-void decoderWarmUp(Session& session, Decoder& decoder, int64_t position);
+void decoderWarmUp(AudioSession& session, Decoder& decoder, int64_t position);
 
 // Releases the back end; safe to call when not open.
 void decoderClose(Decoder& decoder);

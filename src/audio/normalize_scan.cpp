@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "audio/audio_session.h"
 #include "edit/edit_model.h"
 #include "settings/ui_text_ids.h"
 
@@ -13,7 +14,7 @@ namespace quillane {
 namespace {
 
 // Dialog labels: a language file may replace them; the built-in words otherwise.
-std::string label(const Session& session, int index, const char* builtIn) {
+std::string label(const AudioSession& session, int index, const char* builtIn) {
   const std::string& text = session.text.text[index];
   return text.empty() ? std::string(builtIn) : text;
 }
@@ -26,7 +27,7 @@ int scanProgress(int64_t position, int64_t begin, int64_t end) {
 
 }  // namespace
 
-bool selectAllWhenEmpty(Session& session) {
+bool selectAllWhenEmpty(AudioSession& session) {
   EditRangeTable& edits = session.edits;
   if (edits.hasSelection() && edits.selection.beg != edits.selection.end) return false;
   selectAll(edits, session.stream);
@@ -45,7 +46,7 @@ int normalizeStepsForPeak(int32_t peak) {
   return static_cast<int>(-10.0 * db) / 15;
 }
 
-NormalizeScan::NormalizeScan(Session& session, Host& host, DecoderBackendFactory factory)
+NormalizeScan::NormalizeScan(AudioSession& session, Host& host, DecoderBackendFactory factory)
     : session_(session),
       host_(host),
       factory_(factory),

@@ -4,10 +4,10 @@
 #include <memory>
 #include <string>
 
+#include "audio/audio_session.h"
 #include "audio/parallel_peak.h"
 #include "audio/peak_seek.h"
 #include "session/host.h"
-#include "session/session.h"
 
 namespace quillane {
 
@@ -24,7 +24,7 @@ constexpr double kNormalizeFullScaleDb = -0.05;
 
 // Widens a missing or zero-length selection to the whole audio data, as the
 // Normalize and Pause detection commands do before their dialogs. True when widened.
-bool selectAllWhenEmpty(Session& session);
+bool selectAllWhenEmpty(AudioSession& session);
 
 // The proposal for a peak of `peak` (0..32768): the largest number of 1.5 dB steps
 // that keeps it at or below full scale; 0 for a silent selection.
@@ -41,7 +41,7 @@ double normalizePeakDb(int32_t peak);
 class NormalizeScan {
  public:
   // A factory replaces the decoder back ends chosen by use_mpglib (tests).
-  NormalizeScan(Session& session, Host& host, DecoderBackendFactory factory = {});
+  NormalizeScan(AudioSession& session, Host& host, DecoderBackendFactory factory = {});
   ~NormalizeScan();
   NormalizeScan(const NormalizeScan&) = delete;
   NormalizeScan& operator=(const NormalizeScan&) = delete;
@@ -85,7 +85,7 @@ class NormalizeScan {
   void finish();
   bool stepParallel();
 
-  Session& session_;
+  AudioSession& session_;
   Host& host_;
   DecoderBackendFactory factory_;
   int threads_ = 1;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "audio/audio_session.h"
 #include "audio/normalize_scan.h"
 #include "audio/peak_seek.h"
 #include "edit/frame_reader.h"
@@ -34,7 +35,7 @@ class QuietHost : public Host {
 
 // What a thread decodes with: the session's file (its own handle), edits and
 // settings.
-bool copyForReading(const Session& from, Session& to) {
+bool copyForReading(const AudioSession& from, AudioSession& to) {
   to.settings = from.settings;
   to.edits = from.edits;
   const AudioStream& a = from.stream;
@@ -61,7 +62,7 @@ bool copyForReading(const Session& from, Session& to) {
 // for each, and gives their number. Ends early where nothing more can be read, as
 // the scan does.
 template <typename Visit>
-size_t walkBlocks(Session& reader, int64_t begin, int64_t end, Visit visit) {
+size_t walkBlocks(AudioSession& reader, int64_t begin, int64_t end, Visit visit) {
   AudioStream& stream = reader.stream;
   const EditedReading reading{reader.edits};
   auto buffer = std::make_unique<FrameBuffer>();
@@ -99,7 +100,7 @@ int defaultScanThreads() {
   return cores == 0 ? 1 : static_cast<int>(cores);
 }
 
-ParallelPeakScan::ParallelPeakScan(const Session& session, DecoderBackendFactory factory, int threads)
+ParallelPeakScan::ParallelPeakScan(const AudioSession& session, DecoderBackendFactory factory, int threads)
     : session_(session),
       factory_(factory ? std::move(factory) : DecoderBackendFactory(makeDecoderBackend)),
       threads_(std::max(threads, 1)) {}
@@ -110,7 +111,7 @@ bool ParallelPeakScan::start(int64_t begin, int64_t end) {
   if (threads_ < 2) return false;
   begin_ = begin;
   end_ = end;
-  Session reader;
+  AudioSession reader;
   if (!copyForReading(session_, reader)) return false;
   blocks_ = walkBlocks(reader, begin, end, [](size_t, int64_t) {});
   const auto threads = static_cast<size_t>(threads_);
@@ -125,7 +126,7 @@ bool ParallelPeakScan::start(int64_t begin, int64_t end) {
     runs_.push_back(std::move(run));
   }
   // A second reading finds where the runs and their pre-rolls begin.
-  Session again;
+  AudioSession again;
   if (!copyForReading(session_, again)) return false;
   walkBlocks(again, begin, end, [this](size_t block, int64_t start) {
     for (auto& run : runs_) {
@@ -153,7 +154,7 @@ void ParallelPeakScan::noteStopAt(size_t block) {
 }
 
 void ParallelPeakScan::work(Run& run) {
-  Session& worker = run.session;
+  AudioSession& worker = run.session;
   QuietHost host;
   PeakSeek seek(factory_);
   // The one-thread scan's decoder has seen the blocks before: so does this one, as

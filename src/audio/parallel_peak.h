@@ -9,8 +9,9 @@
 #include <thread>
 #include <vector>
 
+#include "audio/audio_session.h"
 #include "audio/decoder.h"
-#include "audio/peak_seek.h"  // the decoding it shares out, and the Session it takes
+#include "audio/peak_seek.h"  // the decoding it shares out, and the AudioSession it takes
 
 namespace quillane {
 
@@ -28,7 +29,7 @@ int defaultScanThreads();
 class ParallelPeakScan {
  public:
   // The session is read at start() only; the workers never touch it.
-  ParallelPeakScan(const Session& session, DecoderBackendFactory factory, int threads);
+  ParallelPeakScan(const AudioSession& session, DecoderBackendFactory factory, int threads);
   ~ParallelPeakScan();
   ParallelPeakScan(const ParallelPeakScan&) = delete;
   ParallelPeakScan& operator=(const ParallelPeakScan&) = delete;
@@ -59,13 +60,13 @@ class ParallelPeakScan {
     int64_t begin = 0;
     int64_t end = 0;          // where the next run begins, or the selection's end
     std::atomic<int64_t> done{0};  // bytes decoded
-    Session session;               // the thread's own file handle, edits and settings
+    AudioSession session;               // the thread's own file handle, edits and settings
   };
   void work(Run& run);
   // The one-thread scan ends after this block at the latest; later ones are not needed.
   void noteStopAt(size_t block);
 
-  const Session& session_;
+  const AudioSession& session_;
   DecoderBackendFactory factory_;
   int threads_ = 1;
   int64_t begin_ = 0;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "audio/audio_session.h"
 #include "audio/normalize_scan.h"
 #include "edit/edit_model.h"
 
@@ -54,7 +55,7 @@ std::string pauseOffsetText(const Settings& settings) {
   return text;
 }
 
-PauseDetection::PauseDetection(Session& session, Host& host, DecoderBackendFactory factory)
+PauseDetection::PauseDetection(AudioSession& session, Host& host, DecoderBackendFactory factory)
     : session_(session), host_(host), seek_(std::move(factory)) {}
 
 PauseDetection::~PauseDetection() { peakSeekClose(session_, host_, seek_); }

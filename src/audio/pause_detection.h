@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
+#include "audio/audio_session.h"
 #include "audio/peak_seek.h"
 #include "session/host.h"
-#include "session/session.h"
 #include "settings/settings.h"
 #include "stream/audio_stream.h"
 
@@ -38,7 +38,7 @@ std::string pauseOffsetText(const Settings& settings);
 class PauseDetection {
  public:
   // A factory replaces the decoder back ends chosen by use_mpglib (tests).
-  PauseDetection(Session& session, Host& host, DecoderBackendFactory factory = {});
+  PauseDetection(AudioSession& session, Host& host, DecoderBackendFactory factory = {});
   ~PauseDetection();
   PauseDetection(const PauseDetection&) = delete;
   PauseDetection& operator=(const PauseDetection&) = delete;
@@ -73,7 +73,7 @@ class PauseDetection {
   bool markPause(int64_t loudFrame);
   void finish();
 
-  Session& session_;
+  AudioSession& session_;
   Host& host_;
   PeakSeek seek_;
   int64_t scanBegin_ = 0;

@@ -3,17 +3,21 @@
 #include <cmath>
 #include <new>
 
+#include "audio/audio_session.h"
 #include "audio/decoder.h"
 
 namespace quillane {
 
-bool peakSeekInit(Session& session, Host& host, PeakSeek& seek, int framesPerBlock) {
+bool peakSeekInit(AudioSession& session, Host& host, PeakSeek& seek, int framesPerBlock) {
   if (framesPerBlock > kPeakSeekMaxFramesPerBlock || framesPerBlock < 1) return false;
   // As at a play start: nothing of a prelisten survives, no resyncs counted yet.
   session.prelistenMode = 0;
   session.stream.resyncCount = 0;
   seek.pcmBufferSize = kPeakSeekBytesPerFrame * static_cast<uint32_t>(framesPerBlock);
-  if (!decoderOpen(session, host, seek.decoder, seek.pcmBufferSize)) return false;
+  if (const DecoderError error = decoderOpen(session, seek.decoder, seek.pcmBufferSize); error != DecoderError::None) {
+    showDecoderError(session.text, host, error);
+    return false;
+  }
   try {
     seek.block.assign(seek.pcmBufferSize, 0);
   } catch (const std::bad_alloc&) {
@@ -36,7 +40,7 @@ int largestMagnitude(const uint8_t* pcm, std::size_t count) {
   return largest;
 }
 
-int blockPeak(Session& session, Host& host, PeakSeek& seek, int frames) {
+int blockPeak(AudioSession& session, Host& host, PeakSeek& seek, int frames) {
   if (seek.block.empty() || frames < 1) return 0;
   // Never more frames than the block was sized for.
   const int room = static_cast<int>(seek.pcmBufferSize / kPeakSeekBytesPerFrame);
@@ -49,7 +53,7 @@ int blockPeak(Session& session, Host& host, PeakSeek& seek, int frames) {
   return largestMagnitude(seek.block.data(), static_cast<std::size_t>(bytes) / 2);
 }
 
-void peakSeekClose(Session& session, Host&, PeakSeek& seek) {
+void peakSeekClose(AudioSession& session, Host&, PeakSeek& seek) {
   std::vector<uint8_t>().swap(seek.block);
   decoderClose(seek.decoder);
   session.prelistenMode = 0;

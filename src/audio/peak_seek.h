@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "audio/audio_session.h"
 #include "audio/decoder.h"
 #include "session/host.h"
-#include "session/session.h"
 
 namespace quillane {
 
@@ -34,15 +34,15 @@ struct PeakSeek {
 // Opens the decoder for blocks of framesPerBlock frames (at most 10; more gives
 // false without a message), with resyncCount and the prelisten mode cleared, and
 // remembers the cursor. Failures show their messages through the host.
-bool peakSeekInit(Session& session, Host& host, PeakSeek& seek, int framesPerBlock);
+bool peakSeekInit(AudioSession& session, Host& host, PeakSeek& seek, int framesPerBlock);
 
 // Decodes the next `frames` frames from the cursor (which moves past them) and
 // returns the largest sample magnitude, 0..32768; 0 when nothing was decoded.
-int blockPeak(Session& session, Host& host, PeakSeek& seek, int frames);
+int blockPeak(AudioSession& session, Host& host, PeakSeek& seek, int frames);
 
 // Frees the block, closes the decoder, clears the prelisten mode and, when a peak
 // seek was open, puts the cursor back. Safe to call when nothing is open.
-void peakSeekClose(Session& session, Host& host, PeakSeek& seek);
+void peakSeekClose(AudioSession& session, Host& host, PeakSeek& seek);
 
 // After the cursor was moved by anything but blockPeak: the decoder forgets what it
 // remembers of the frames before.

@@ -6,10 +6,10 @@
 #include <cstring>
 #include <new>
 
+#include "audio/audio_session.h"
 #include "audio/decoder.h"
 #include "audio/level_meter.h"
 #include "session/command_ids.h"
-#include "session/session.h"
 #include "settings/ui_text.h"
 #include "settings/ui_text_ids.h"
 #include "stream/audio_stream.h"
@@ -36,16 +36,16 @@ constexpr int kFadeFrames = 80;
 // The places where a buffer must exist; each has its own number in the message.
 enum Checkpoint { kCheckDecode = 1, kCheckSilence = 2, kCheckPrime = 3 };
 
-Decoder& playbackDecoder(Session& session) {
+Decoder& playbackDecoder(AudioSession& session) {
   if (!session.playback.decoder) session.playback.decoder = std::make_unique<Decoder>();
   return *session.playback.decoder;
 }
 
-bool fastPlayAvailable(const Session& session) { return session.settings.buffer_frm >= kFastPlayMinFrames; }
+bool fastPlayAvailable(const AudioSession& session) { return session.settings.buffer_frm >= kFastPlayMinFrames; }
 
 // The buffer the engine is about to use. When it is missing the state is beyond
 // repair: the host is told, ends the program, and the result is null.
-PlayBuffer* checkedBuffer(Session& session, PlaybackHost& host, int index, Checkpoint checkpoint) {
+PlayBuffer* checkedBuffer(AudioSession& session, PlaybackHost& host, int index, Checkpoint checkpoint) {
   std::vector<PlayBuffer>& buffers = session.playback.buffers;
   if (index < 0 || index >= static_cast<int>(buffers.size()) || buffers[index].data.empty()) {
     char caption[32];
@@ -56,7 +56,7 @@ PlayBuffer* checkedBuffer(Session& session, PlaybackHost& host, int index, Check
   return &buffers[index];
 }
 
-void showError(Session& session, Host& host, int textId) {
+void showError(AudioSession& session, Host& host, int textId) {
   host.messageBox(uiText(session.text, textId), uiText(session.text, ui::kMsgError), MessageIcon::Error,
                   MessageButtons::Ok, MessageAnswer::Ok);
 }
@@ -76,14 +76,14 @@ void fadeSegment(int16_t* samples, int from, int to, int channels) {
     }
 }
 
-void startDeviceCycle(Session& session, PlaybackHost& host, uint32_t bufferSize);
-void refillBuffer(Session& session, PlaybackHost& host, int index);
+void startDeviceCycle(AudioSession& session, PlaybackHost& host, uint32_t bufferSize);
+void refillBuffer(AudioSession& session, PlaybackHost& host, int index);
 
 }  // namespace
 
 // --- Requests ------------------------------------------------------------------
 
-void requestPlay(Session& session, PlaybackHost& host) {
+void requestPlay(AudioSession& session, PlaybackHost& host) {
   const AudioStream& stream = session.stream;
   if (!stream.isOpen() || stream.currentHeader.version == 0 || session.recordInitialised || session.playing ||
       stream.cursor >= stream.audioEnd)
@@ -97,14 +97,14 @@ void requestPlay(Session& session, PlaybackHost& host) {
   host.startTimer(tmr::kStartPlayback, kStartDelayMs);
 }
 
-void requestPrelisten(Session& session, PlaybackHost& host, int mode, int button) {
+void requestPrelisten(AudioSession& session, PlaybackHost& host, int mode, int button) {
   if (session.playing) return;
   session.prelistenMode = mode;
   host.setButtonPressed(button, true);
   host.startTimer(tmr::kStartPlayback, kStartDelayMs);
 }
 
-void fastPlaySlower(Session& session, PlaybackHost& host) {
+void fastPlaySlower(AudioSession& session, PlaybackHost& host) {
   if (session.playing && fastPlayAvailable(session)) {
     if (session.fastPlayLevel > 0) --session.fastPlayLevel;
     return;
@@ -112,7 +112,7 @@ void fastPlaySlower(Session& session, PlaybackHost& host) {
   requestPrelisten(session, host, 4, cmd::kPrelistenToEnd);
 }
 
-void fastPlayFaster(Session& session, PlaybackHost& host) {
+void fastPlayFaster(AudioSession& session, PlaybackHost& host) {
   if (session.playing && fastPlayAvailable(session)) {
     if (session.fastPlayLevel < kFastPlayMaxLevel) ++session.fastPlayLevel;
     return;
@@ -120,7 +120,7 @@ void fastPlayFaster(Session& session, PlaybackHost& host) {
   requestPrelisten(session, host, 5, cmd::kPrelistenFromEnd);
 }
 
-bool requestStop(Session& session, PlaybackHost& host) {
+bool requestStop(AudioSession& session, PlaybackHost& host) {
   session.playback.playActive = false;
   host.stopTimer(tmr::kStartPlayback);
   releaseTransportButtons(host);
@@ -129,7 +129,7 @@ bool requestStop(Session& session, PlaybackHost& host) {
   return true;
 }
 
-void startTimerFired(Session& session, PlaybackHost& host) {
+void startTimerFired(AudioSession& session, PlaybackHost& host) {
   host.stopTimer(tmr::kStartPlayback);
   if (!startPlayback(session, host)) releaseTransportButtons(host);
 }
@@ -145,7 +145,7 @@ void releaseTransportButtons(PlaybackHost& host) {
 
 // --- Prelisten ----------------------------------------------------------------
 
-bool prelistenRange(Session& session, int mode, PrelistenRange& range) {
+bool prelistenRange(AudioSession& session, int mode, PrelistenRange& range) {
   AudioStream& stream = session.stream;
   const int64_t b = session.edits.selection.beg;
   const int64_t e = session.edits.selection.end;
@@ -175,7 +175,7 @@ bool prelistenRange(Session& session, int mode, PrelistenRange& range) {
 
 // --- The engine ---------------------------------------------------------------
 
-bool startPlayback(Session& session, PlaybackHost& host) {
+bool startPlayback(AudioSession& session, PlaybackHost& host) {
   if (session.playing) return false;
 
   PlaybackState& playback = session.playback;
@@ -201,7 +201,10 @@ bool startPlayback(Session& session, PlaybackHost& host) {
   }
 
   Decoder& decoder = playbackDecoder(session);
-  if (!decoderOpen(session, host, decoder, bufferSize)) return false;
+  if (const DecoderError error = decoderOpen(session, decoder, bufferSize); error != DecoderError::None) {
+    showDecoderError(session.text, host, error);
+    return false;
+  }
   decoderWarmUp(session, decoder, stream.cursor);
 
   OutputDevice::DoneHandler handler = playback.noticeHandler;
@@ -236,7 +239,7 @@ namespace {
 // Fills buffer `index` from the cursor and writes it to the device; a decode
 // that yields nothing writes half a buffer of silence, so that the buffers keep
 // coming back until the end test of onBufferDone holds.
-void refillBuffer(Session& session, PlaybackHost& host, int index) {
+void refillBuffer(AudioSession& session, PlaybackHost& host, int index) {
   AudioStream& stream = session.stream;
   Decoder& decoder = playbackDecoder(session);
   PlayBuffer* checked = checkedBuffer(session, host, index, kCheckDecode);
@@ -264,7 +267,7 @@ void refillBuffer(Session& session, PlaybackHost& host, int index) {
 // Fills and writes every buffer in order, from the cursor. The buffers have not
 // been played yet, so neither the end test nor the meter sees them: a start a
 // few blocks before its stop point still plays up to it.
-void startDeviceCycle(Session& session, PlaybackHost& host, uint32_t bufferSize) {
+void startDeviceCycle(AudioSession& session, PlaybackHost& host, uint32_t bufferSize) {
   session.playPosition = session.stream.cursor;
   for (int i = 0; i < kPlayBufferCount; ++i) {
     PlayBuffer* buffer = checkedBuffer(session, host, i, kCheckPrime);
@@ -278,7 +281,7 @@ void startDeviceCycle(Session& session, PlaybackHost& host, uint32_t bufferSize)
 
 }  // namespace
 
-void onBufferDone(Session& session, PlaybackHost& host, int bufferIndex) {
+void onBufferDone(AudioSession& session, PlaybackHost& host, int bufferIndex) {
   if (!session.playing) return;
   PlaybackState& playback = session.playback;
   AudioStream& stream = session.stream;
@@ -303,7 +306,7 @@ void onBufferDone(Session& session, PlaybackHost& host, int bufferIndex) {
   refillBuffer(session, host, bufferIndex);
 }
 
-void stopPlayback(Session& session) {
+void stopPlayback(AudioSession& session) {
   PlaybackState& playback = session.playback;
   AudioStream& stream = session.stream;
   if (session.playing) {
@@ -327,7 +330,7 @@ void stopPlayback(Session& session) {
   if (playback.decoder) decoderClose(*playback.decoder);
 }
 
-void seekPlayback(Session& session, int64_t position) {
+void seekPlayback(AudioSession& session, int64_t position) {
   PlaybackState& playback = session.playback;
   const bool restart = playback.playActive && playback.decoder;
   if (playback.playActive) {

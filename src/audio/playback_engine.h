@@ -5,90 +5,53 @@
 #include <memory>
 #include <vector>
 
+#include "audio/audio_session.h"
 #include "audio/output_device.h"
 #include "audio/playback_host.h"
 
 namespace quillane {
 
-struct Session;
 class Decoder;
-
-// The buffers circulating between the engine and the output device.
-constexpr int kPlayBufferCount = 4;
-
-// One PCM buffer and its header: what is in it and the file position (byte
-// offset) just after the frames decoded into it.
-struct PlayBuffer {
-  std::vector<uint8_t> data;  // pcmBufferSize bytes while playing
-  uint32_t length = 0;        // bytes to play
-  int64_t position = 0;
-  bool prepared = false;      // written to the device and not yet returned
-};
-
-// The engine's own state, kept in the session next to the parts the rest of the
-// program reads (session.playing, session.playPosition, session.prelistenMode,
-// session.fastPlayLevel).
-struct PlaybackState {
-  PlaybackState();
-  ~PlaybackState();
-  PlaybackState(PlaybackState&&);
-  PlaybackState& operator=(PlaybackState&&);
-
-  // The sound output, installed by whoever runs the event loop (the window, the
-  // command line, a test); none: the device cannot be opened.
-  OutputDevice* output = nullptr;
-  // What the device's notices run. Empty: onBufferDone with the host given to
-  // startPlayback. The window sets its own, which refreshes after onBufferDone.
-  OutputDevice::DoneHandler noticeHandler;
-  // Playback's own decoder; made from the settings at the first start unless a
-  // test installed one.
-  std::unique_ptr<Decoder> decoder;
-  std::vector<PlayBuffer> buffers;  // kPlayBufferCount while playing, else empty
-  int64_t stopPosition = 0;    // prelisten: playback ends when a returned buffer reaches it
-  int64_t returnPosition = 0;  // prelisten: the cursor before it started
-  bool playActive = false;     // started and neither stopped nor run out
-  int lastShownRange = -1;     // the window's: currentRange at the last refresh after a returned buffer
-};
 
 // --- Requests from the commands ------------------------------------------------
 
 // Play (134) while not recording: with a valid header, the cursor before audioEnd
 // and nothing playing, clears leftovers, presses "&Play", relabels F7/F8 ">> -"
 // and ">> +" when buffer_frm >= 4 and starts the start timer (1809, 100 ms).
-void requestPlay(Session& session, PlaybackHost& host);
+void requestPlay(AudioSession& session, PlaybackHost& host);
 // F5..F9: prelisten `mode` (1..5) with `button` pressed; ignored while playing.
-void requestPrelisten(Session& session, PlaybackHost& host, int mode, int button);
+void requestPrelisten(AudioSession& session, PlaybackHost& host, int mode, int button);
 // F7 / F8: one Fast Play step slower / faster while playing with buffer_frm >= 4;
 // otherwise the prelisten to / from the end of the selection.
-void fastPlaySlower(Session& session, PlaybackHost& host);
-void fastPlayFaster(Session& session, PlaybackHost& host);
+void fastPlaySlower(AudioSession& session, PlaybackHost& host);
+void fastPlayFaster(AudioSession& session, PlaybackHost& host);
 
 // The playback part of Stop (135): calls off a start still waiting for its
 // timer, releases the transport buttons and stops what plays. True when
 // something was playing (the caller then refreshes).
-bool requestStop(Session& session, PlaybackHost& host);
+bool requestStop(AudioSession& session, PlaybackHost& host);
 
 // The start timer fired: kills it and starts; releases the transport buttons when
 // nothing could start.
-void startTimerFired(Session& session, PlaybackHost& host);
+void startTimerFired(AudioSession& session, PlaybackHost& host);
 
 // --- The engine ----------------------------------------------------------------------
 
 // Opens the decoder and the output device and primes the buffers. False when
 // nothing plays (already playing, prelisten without selection, decoder or device
 // failed: the messages have been shown).
-bool startPlayback(Session& session, PlaybackHost& host);
+bool startPlayback(AudioSession& session, PlaybackHost& host);
 // The device handed back buffer `bufferIndex`: measures it, then refills and
 // rewrites it, or ends playback at stopPosition / audioEnd. Does nothing when
 // playback is not running.
-void onBufferDone(Session& session, PlaybackHost& host, int bufferIndex);
+void onBufferDone(AudioSession& session, PlaybackHost& host, int bufferIndex);
 // Stops the device, frees the buffers, closes the decoder; leaves the cursor at the
 // frame last played (or, after a prelisten that played to its end, where it stood
 // before). Safe to call when nothing plays.
-void stopPlayback(Session& session);
+void stopPlayback(AudioSession& session);
 // Every jump of the cursor: clamps to the audio and resolves the frame; while
 // playing the device returns its buffers, which are refilled from the new place.
-void seekPlayback(Session& session, int64_t position);
+void seekPlayback(AudioSession& session, int64_t position);
 // Un-presses Play, Rec and the five prelisten buttons; F7/F8 read "..=>I" and "..I=>".
 void releaseTransportButtons(PlaybackHost& host);
 
@@ -98,7 +61,7 @@ struct PrelistenRange {
   int64_t start = 0;  // the cursor to play from
   int64_t stop = 0;   // stopPosition
 };
-bool prelistenRange(Session& session, int mode, PrelistenRange& range);
+bool prelistenRange(AudioSession& session, int mode, PrelistenRange& range);
 
 // Fast Play: turns a decoded block (`length` bytes of interleaved 16-bit samples)
 // into a chain of kept segments faded at both ends with the skipped parts between

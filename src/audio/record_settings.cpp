@@ -2,8 +2,8 @@
 // and its encoder.
 #include <cstdio>
 
+#include "audio/audio_session.h"
 #include "audio/recording_engine.h"
-#include "session/session.h"
 
 namespace quillane {
 
@@ -52,7 +52,7 @@ EncoderOpening openEncoderFromSettings(const Settings& settings) {
   return none;
 }
 
-int64_t recordedBytes(const Session& session) {
+int64_t recordedBytes(const AudioSession& session) {
   const RecordingState& rec = session.recording;
   if (rec.recordTimeFromPcm) return static_cast<int64_t>(rec.recordPcmHundreds());
   return rec.recordFileLength + static_cast<int64_t>(rec.encoded.size());

@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <ctime>
 
+#include "audio/audio_session.h"
 #include "audio/level_meter.h"
 #include "audio/recording_output.h"
-#include "session/session.h"
 #include "settings/ui_text.h"
 #include "settings/ui_text_ids.h"
 
@@ -29,12 +29,12 @@ void showError(Host& host, const std::string& text, const std::string& caption) 
   host.messageBox(text, caption, MessageIcon::Error, MessageButtons::Ok, MessageAnswer::Ok);
 }
 
-void showEncoderHint(Session& session, Host& host) {
+void showEncoderHint(AudioSession& session, Host& host) {
   host.messageBox(uiText(session.text, ui::kMsgInstallEncoder), "Quillane", MessageIcon::None, MessageButtons::Ok,
                   MessageAnswer::Ok);
 }
 
-void showWriteError(Session& session, Host& host, const std::string& error) {
+void showWriteError(AudioSession& session, Host& host, const std::string& error) {
   showError(host, uiText(session.text, ui::kMsgCouldNotWrite) + "\n" + error,
             uiText(session.text, ui::kMsgError));
 }
@@ -47,7 +47,7 @@ std::tm localNow() {
 }
 
 // The message for an encoder that could not be opened, by encoder.
-void reportEncoderFailure(Session& session, Host& host, const EncoderOpening& opening) {
+void reportEncoderFailure(AudioSession& session, Host& host, const EncoderOpening& opening) {
   if (session.settings.enc_type == 2 && opening.error != 0) {
     char text[96];
     std::snprintf(text, sizeof text, "Lame: beInitStream failed, error # %d", opening.error);
@@ -91,7 +91,7 @@ void chooseRecordRate(const Settings& s, RecordingState& rec) {
 }
 
 // Opens the input device and queues the capture buffers. False after its message.
-bool startCapture(Session& session, Host& host, uint32_t bufferBytes) {
+bool startCapture(AudioSession& session, Host& host, uint32_t bufferBytes) {
   RecordingState& rec = session.recording;
   InputDevice::FilledHandler handler = rec.noticeHandler;
   if (!handler) handler = [&session, &host](int index, uint32_t bytes) { onRecordBuffer(session, host, index, bytes); };
@@ -120,7 +120,7 @@ bool startCapture(Session& session, Host& host, uint32_t bufferBytes) {
 
 // Writes the waiting bytes out; on a failure says so and stops the recording
 // (what was written stays).
-bool flushOrStop(Session& session, Host& host) {
+bool flushOrStop(AudioSession& session, Host& host) {
   std::string error;
   if (flushRecordOutput(session.recording, error)) return true;
   session.recording.encoded.clear();
@@ -132,7 +132,7 @@ bool flushOrStop(Session& session, Host& host) {
 
 // Encodes one captured buffer and keeps the bytes, writing out before the
 // encoded-data buffer would overflow.
-void encodeCaptured(Session& session, Host& host, uint8_t* data, uint32_t length) {
+void encodeCaptured(AudioSession& session, Host& host, uint8_t* data, uint32_t length) {
   RecordingState& rec = session.recording;
   if (!rec.encoder) {
     stopRecording(session, host);
@@ -161,7 +161,7 @@ void encodeCaptured(Session& session, Host& host, uint8_t* data, uint32_t length
 
 }  // namespace
 
-bool recordInit(Session& session, Host& host, bool queryOnly) {
+bool recordInit(AudioSession& session, Host& host, bool queryOnly) {
   const Settings& s = session.settings;
   RecordingState& rec = session.recording;
   if (queryOnly) return systemEncoderAccepts(systemFormatFromSettings(s));
@@ -202,7 +202,7 @@ bool recordInit(Session& session, Host& host, bool queryOnly) {
   return true;
 }
 
-bool startWriting(Session& session, Host& host) {
+bool startWriting(AudioSession& session, Host& host) {
   RecordingState& rec = session.recording;
   if (!session.recordInitialised || session.recordWriting) return false;
   // With the date in the name, the name tells when the writing started.
@@ -216,7 +216,7 @@ bool startWriting(Session& session, Host& host) {
   return true;
 }
 
-void onRecordBuffer(Session& session, Host& host, int bufferIndex, uint32_t bytes) {
+void onRecordBuffer(AudioSession& session, Host& host, int bufferIndex, uint32_t bytes) {
   RecordingState& rec = session.recording;
   if (!session.recordInitialised || bufferIndex < 0 || bufferIndex >= static_cast<int>(rec.buffers.size())) return;
   std::vector<uint8_t>& buffer = rec.buffers[static_cast<std::size_t>(bufferIndex)];
@@ -232,7 +232,7 @@ void onRecordBuffer(Session& session, Host& host, int bufferIndex, uint32_t byte
   rec.input->addBuffer(bufferIndex, buffer.data(), static_cast<uint32_t>(buffer.size()));
 }
 
-bool stopRecording(Session& session, Host& host) {
+bool stopRecording(AudioSession& session, Host& host) {
   RecordingState& rec = session.recording;
   if (rec.input != nullptr) rec.input->close();
   rec.buffers.clear();
@@ -259,7 +259,7 @@ bool stopRecording(Session& session, Host& host) {
   return ok;
 }
 
-void setRecordCueMark(Session& session) {
+void setRecordCueMark(AudioSession& session) {
   RecordingState& rec = session.recording;
   if (!session.recordWriting) return;
   const int64_t position = rec.recordFileLength + static_cast<int64_t>(rec.encoded.size());

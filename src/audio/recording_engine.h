@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/audio_session.h"
 #include "audio/input_device.h"
 #include "audio/mp3_encoder.h"
 #include "session/host.h"
@@ -17,71 +18,6 @@
 
 namespace quillane {
 
-struct Session;
-
-// Capture buffers circulating between the engine and the input device.
-constexpr int kRecordBufferCount = 32;
-// Bytes of one capture buffer for the system's codec.
-constexpr uint32_t kSystemCaptureBufferBytes = 20000;
-// Encoded bytes are written out before they would reach this many.
-constexpr std::size_t kRecordFlushBytes = 62000;
-// Cue marks one recording can hold.
-constexpr int kMaxCueMarks = 40;
-// recordFileName holds at most this many characters.
-constexpr std::size_t kRecordFileNameMax = 400;
-// The Turbo Grabber plays 45 rpm records meant for 33 1/3 rpm.
-constexpr double kTurboFactor = 1.35;
-
-// The Turbo Grabber's filter memory: two values per channel, kept for the life
-// of the process.
-struct TurboFilterMemory {
-  std::array<int32_t, 2> y1{};
-  std::array<int32_t, 2> y2{};
-};
-
-// Opens the encoder that the settings choose (enc_type 1 or 2). Tests install
-// their own to script failures.
-using EncoderOpener = std::function<EncoderOpening(const Settings& settings)>;
-EncoderOpening openEncoderFromSettings(const Settings& settings);
-
-// The recording engine's state. Part of it (from recordFileName to
-// recordTimeFromPcm) is cleared at each Rec; session.recordInitialised and
-// session.recordWriting say which stage runs.
-struct RecordingState {
-  RecordingState();
-  ~RecordingState();
-  RecordingState(RecordingState&&);
-  RecordingState& operator=(RecordingState&&);
-
-  // The PCM recorded, in hundreds of bytes: the LAME VBR recording time's count.
-  uint64_t recordPcmHundreds() const { return recordPcmBytes / 100; }
-
-  // The sound input, installed by whoever runs the event loop (the window, the
-  // command line, a test); none: the device cannot be opened.
-  InputDevice* input = nullptr;
-  // What the device's notices run. Empty: onRecordBuffer with the host given to
-  // recordInit. The window sets its own, which refreshes after onRecordBuffer.
-  InputDevice::FilledHandler noticeHandler;
-  EncoderOpener openEncoder = openEncoderFromSettings;
-
-  std::string recordFileName;          // the file written, at most 400 characters
-  int pendingRecordBuffers = 0;        // filled buffers waiting at the last notice, 0..32
-  int64_t recordFileLength = 0;        // bytes in the file at the last flush (append: its length at Rec)
-  std::vector<uint8_t> encoded;        // encoded bytes waiting to be written (encodedCount = size)
-  std::vector<int64_t> cueMarks;       // output positions marked while writing, at most 40
-  uint64_t recordPcmBytes = 0;         // PCM bytes encoded by LAME (counted whole, not per buffer / 100)
-  double recordRate = 0;               // bit/s: turns the byte count into the recording time
-  bool recordTimeFromPcm = false;      // the time counts recordPcmHundreds (LAME VBR)
-
-  std::unique_ptr<Mp3Encoder> encoder;
-  uint32_t lameChunkSamples = 0;       // samples (all channels) per capture buffer for LAME
-  PcmFormat captureFormat;
-  std::vector<std::vector<uint8_t>> buffers;  // kRecordBufferCount while the device is open
-  std::unique_ptr<SafeWriter> replacement;    // a new file not yet in its name's place
-  bool fileWritten = false;            // this recording has written bytes into its file
-  bool turboGrabber = false;
-  TurboFilterMemory turboMemory;
-};
 
 // --- The engine ----------------------------------------------------------------------
 
@@ -89,20 +25,20 @@ struct RecordingState {
 // moves, nothing is written). With queryOnly only asks whether the system's codec
 // can produce the configured format, without side effects. False on failure,
 // after the Part's message through the host.
-bool recordInit(Session& session, Host& host, bool queryOnly = false);
+bool recordInit(AudioSession& session, Host& host, bool queryOnly = false);
 // Play while capturing: opens the output file and starts writing. False (with a
 // message) when the file cannot be created.
-bool startWriting(Session& session, Host& host);
+bool startWriting(AudioSession& session, Host& host);
 // The device filled buffer `bufferIndex` with `bytes`: measure it, encode it while
 // writing, give it back to the device. Does nothing when no recording runs.
-void onRecordBuffer(Session& session, Host& host, int bufferIndex, uint32_t bytes);
+void onRecordBuffer(AudioSession& session, Host& host, int bufferIndex, uint32_t bytes);
 // Stops capture and encoder, writes what the encoder still holds and what waits.
 // False (with "Could not create/write to file") when that write failed; what was
 // written before stays.
-bool stopRecording(Session& session, Host& host);
+bool stopRecording(AudioSession& session, Host& host);
 // While writing: the running output length becomes a cue mark, when it lies beyond
 // the last one and fewer than 40 are set.
-void setRecordCueMark(Session& session);
+void setRecordCueMark(AudioSession& session);
 
 // --- Pieces -------------------------------------------------------------------------
 
@@ -111,7 +47,7 @@ std::string recordFileNameBuild(const Settings& settings, const std::tm& now);
 // The capture format the encoder settings ask for.
 PcmFormat recordCaptureFormat(const Settings& settings);
 // Bytes counted by the recording time, and that time's rate (bit/s).
-int64_t recordedBytes(const Session& session);
+int64_t recordedBytes(const AudioSession& session);
 // The unencoded-buffer fill shown, in percent.
 inline int unencodedPercent(int pendingRecordBuffers) { return pendingRecordBuffers * 100 / kRecordBufferCount; }
 

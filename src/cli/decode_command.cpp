@@ -46,7 +46,10 @@ int runDecode(const DecodeOptions& o, const CLI::App& command) {
   if (selection) session.settings.buffer_frm = 1;
   session.prelistenMode = 0;
   Decoder decoder;
-  if (!decoderOpen(session, host, decoder, blockSize)) return decoderOpenFailure(host);
+  if (const DecoderError error = decoderOpen(session, decoder, blockSize); error != DecoderError::None) {
+    if (error == DecoderError::NoAudio) return failWith(o.source + ": the decoders read Layer II and III only");
+    return failWith(decoderErrorText(error));
+  }
 
   const PcmFormat& format = pcmFormat(decoder);
   WriteTarget target;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "audio/session_reset.h"
 #include "edit/cue_sheet.h"
 #include "edit/edit_model.h"
 #include "edit/project_file.h"
@@ -37,7 +38,7 @@ std::string lowerExtension(const std::string& path) {
 
 bool openAudioFile(Session& session, const std::string& path, std::string& error) {
   if (!readable(session, path, error)) return false;
-  resetEditModel(session, ResetLevel::FileState);
+  resetSession(session, ResetLevel::FileState);
   session.stream.sourcePath = path;
   session.projectPath.clear();
   if (!openStream(session.stream)) {

@@ -6,6 +6,7 @@
 
 #include "edit/dialog_label.h"
 #include "edit/edit_model.h"
+#include "edit/edit_session.h"
 #include "settings/ui_text_ids.h"
 
 namespace quillane {
@@ -41,7 +42,7 @@ std::optional<uint16_t> parseAutoCueInterval(std::string_view text) {
   return static_cast<uint16_t>(minutes * 60u + seconds);
 }
 
-int placeAutoCues(Session& session, uint16_t seconds) {
+int placeAutoCues(EditSession& session, uint16_t seconds) {
   AudioStream& stream = session.stream;
   EditRangeTable& table = session.edits;
   if (!stream.isOpen()) return 0;
@@ -63,7 +64,7 @@ int placeAutoCues(Session& session, uint16_t seconds) {
   return added;
 }
 
-bool acceptAutoCueDialog(Session& session, std::string_view fieldText) {
+bool acceptAutoCueDialog(EditSession& session, std::string_view fieldText) {
   const std::optional<uint16_t> interval = parseAutoCueInterval(fieldText);
   if (!interval) return false;
   session.settings.autocue = *interval;

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "session/session.h"
+#include "edit/edit_session.h"
 
 namespace quillane {
 
@@ -27,12 +27,12 @@ std::optional<uint16_t> parseAutoCueInterval(std::string_view text);
 // step), none at the start itself; an interval of 0 sets one cue at the start. Each
 // cue replaces the selection and is added without names; the first cue the table
 // refuses ends the run. Returns the number of cues added.
-int placeAutoCues(Session& session, uint16_t seconds);
+int placeAutoCues(EditSession& session, uint16_t seconds);
 
 // The dialog's OK with the field's text: false, and nothing changed, when the text
 // holds no ':' (the dialog stays open). Otherwise the setting autocue takes the
 // interval, even when no cue results, and the cues are placed.
-bool acceptAutoCueDialog(Session& session, std::string_view fieldText);
+bool acceptAutoCueDialog(EditSession& session, std::string_view fieldText);
 
 // The dialog's own labels, each replaced by its entry when a language file sets it.
 struct AutoCueDialogLabels {

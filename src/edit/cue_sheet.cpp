@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "edit/edit_model.h"
+#include "edit/edit_session.h"
 #include "edit/entries_left_out.h"
 #include "edit/path_text.h"
 #include "settings/recent_files.h"
@@ -96,7 +97,7 @@ std::string cueTimeText(const AudioStream& stream, int64_t offset) {
   return twoDigits(f / 4500) + ":" + twoDigits(f / 75 % 60) + ":" + twoDigits(f % 75);
 }
 
-bool writeCueSheet(Session& session) {
+bool writeCueSheet(EditSession& session) {
   const EditRangeTable& t = session.edits;
   std::string out;
   if (!t.sheetArtist.empty()) {
@@ -137,7 +138,7 @@ namespace {
 // its time, and each track becomes a cue when the next begins or the sheet ends.
 class CueSheetReader {
  public:
-  explicit CueSheetReader(Session& session) : session_(session), t_(session.edits), stream_(session.stream) {}
+  explicit CueSheetReader(EditSession& session) : session_(session), t_(session.edits), stream_(session.stream) {}
 
   // False when the sheet can't be used: a malformed line, an audio file that does
   // not open, a track before any FILE line, no FILE line at all.
@@ -222,7 +223,7 @@ class CueSheetReader {
     return addRangeFromSelection(t_, session_.selectionUndo, true);
   }
 
-  Session& session_;
+  EditSession& session_;
   EditRangeTable& t_;
   AudioStream& stream_;
   std::string title_;
@@ -234,7 +235,7 @@ class CueSheetReader {
 
 }  // namespace
 
-bool readCueSheet(Session& session, Host& host) {
+bool readCueSheet(EditSession& session, Host& host) {
   closeStream(session.stream);
   resetEditModel(session, ResetLevel::FileStateAndSource);
   std::string text;
@@ -252,7 +253,7 @@ bool readCueSheet(Session& session, Host& host) {
   return true;
 }
 
-bool readCueSheet(Session& session) {
+bool readCueSheet(EditSession& session) {
   SilentHost quiet;
   return readCueSheet(session, quiet);
 }

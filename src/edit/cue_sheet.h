@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "edit/edit_session.h"
 #include "session/host.h"
-#include "session/session.h"
 #include "stream/audio_stream.h"
 
 namespace quillane {
@@ -41,7 +41,7 @@ std::string cueTimeText(const AudioStream& stream, int64_t offset);
 
 // Writes the sheet to session.projectPath. On success `modified` is cleared and
 // the path goes to the recent list.
-bool writeCueSheet(Session& session);
+bool writeCueSheet(EditSession& session);
 
 // Reads the sheet at session.projectPath: resets the model (level 2), opens the
 // audio file of its FILE line (a relative name below the sheet's folder) and adds
@@ -54,8 +54,8 @@ bool writeCueSheet(Session& session);
 // cue the table refuses stops reading and fails (the cues added so far stay); so
 // does a sheet that names no audio file. `modified` ends clear either way; on
 // success the path goes to the recent list.
-bool readCueSheet(Session& session, Host& host);
+bool readCueSheet(EditSession& session, Host& host);
 // The same for a caller that shows no messages (a tool reading many files).
-bool readCueSheet(Session& session);
+bool readCueSheet(EditSession& session);
 
 }  // namespace quillane

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "edit/edit_session.h"
 #include "settings/settings.h"
 #include "settings/text_encoding.h"
 #include "settings/ui_text_ids.h"
@@ -245,7 +246,7 @@ void releasePendingNames(EditRangeTable& table) {
   table.selection.artist.clear();
 }
 
-void resetEditModel(Session& session, ResetLevel level) {
+void resetEditModel(EditSession& session, ResetLevel level) {
   if (level >= ResetLevel::FileState) {
     EditRangeTable& t = session.edits;
     t.ranges.fill(EditRange{});
@@ -259,7 +260,6 @@ void resetEditModel(Session& session, ResetLevel level) {
     resetStreamState(session.stream);
     session.save.saveSelection = false;
     session.save.appendMode = false;
-    meterResetMargin(session.meter);
   }
   if (level >= ResetLevel::FileStateAndSource) session.stream.sourcePath.clear();
   if (level >= ResetLevel::Everything) resetSettings(session.settings, session.settingsFile);
@@ -267,19 +267,19 @@ void resetEditModel(Session& session, ResetLevel level) {
 
 // --- Navigation ------------------------------------------------------------
 
-void goToPreviousRange(Session& session) {
+void goToPreviousRange(EditSession& session) {
   EditRangeTable& t = session.edits;
   if (t.currentRange > 0) --t.currentRange;
   if (validIndex(t, t.currentRange)) session.stream.cursor = t.ranges[t.currentRange].beg;
 }
 
-void goToNextRange(Session& session) {
+void goToNextRange(EditSession& session) {
   EditRangeTable& t = session.edits;
   if (t.currentRange < static_cast<int>(t.count) - 1) ++t.currentRange;
   if (validIndex(t, t.currentRange)) session.stream.cursor = t.ranges[t.currentRange].beg;
 }
 
-void goToSelectionBegin(Session& session) {
+void goToSelectionBegin(EditSession& session) {
   const EditRangeTable& t = session.edits;
   if (t.selection.beg >= 0)
     session.stream.cursor = t.selection.beg;
@@ -287,7 +287,7 @@ void goToSelectionBegin(Session& session) {
     session.stream.cursor = t.ranges[t.currentRange].beg;
 }
 
-void goToSelectionEnd(Session& session) {
+void goToSelectionEnd(EditSession& session) {
   const EditRangeTable& t = session.edits;
   if (t.selection.end >= 0)
     session.stream.cursor = t.selection.end;
@@ -295,7 +295,7 @@ void goToSelectionEnd(Session& session) {
     session.stream.cursor = t.ranges[t.currentRange].end;
 }
 
-bool selectRangeFromMenu(Session& session, int commandId) {
+bool selectRangeFromMenu(EditSession& session, int commandId) {
   EditRangeTable& t = session.edits;
   const int index = commandId - kRangeMenuCommandBase;
   if (!validIndex(t, index) || index >= kRangeMenuItems) return false;
@@ -304,7 +304,7 @@ bool selectRangeFromMenu(Session& session, int commandId) {
   return true;
 }
 
-void autoselectRange(Session& session) {
+void autoselectRange(EditSession& session) {
   if (session.settings.autoselect == 0) return;
   EditRangeTable& t = session.edits;
   int index = rangeAtOrBefore(t, currentPosition(session));

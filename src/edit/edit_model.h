@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "edit/edit_range.h"
-#include "session/session.h"
+#include "edit/edit_session.h"
 #include "stream/audio_stream.h"
 
 namespace quillane {
@@ -72,24 +72,24 @@ enum class ResetLevel : uint8_t {
   Everything,          // also resets the settings to their defaults and reads the settings file
 };
 
-void resetEditModel(Session& session, ResetLevel level);
+void resetEditModel(EditSession& session, ResetLevel level);
 
 // --- Navigation (the caller redraws; while playing it restarts the stream) ----
 
 // Ctrl+Left: one range back (not below the first), cursor to its beg.
-void goToPreviousRange(Session& session);
+void goToPreviousRange(EditSession& session);
 // Ctrl+Right: one range on (not past the last), cursor to its beg.
-void goToNextRange(Session& session);
+void goToNextRange(EditSession& session);
 // Up: cursor to the selection's beg, else to the current range's beg.
-void goToSelectionBegin(Session& session);
+void goToSelectionBegin(EditSession& session);
 // Down: cursor to the selection's end, else to the current range's end.
-void goToSelectionEnd(Session& session);
+void goToSelectionEnd(EditSession& session);
 // A "&List" item (1200 + i): range i becomes current and the cursor moves to its
 // beg. False for an id that names no listed range.
-bool selectRangeFromMenu(Session& session, int commandId);
+bool selectRangeFromMenu(EditSession& session, int commandId);
 // With the setting autoselect on, the current range follows the current position:
 // the range at or before it, else the first one.
-void autoselectRange(Session& session);
+void autoselectRange(EditSession& session);
 
 // The first `count` characters of UTF-8 text, never splitting a character; a byte
 // that starts no well-formed sequence counts as one character.

@@ -5,6 +5,7 @@
 
 #include "edit/dialog_label.h"
 #include "edit/edit_model.h"
+#include "edit/edit_session.h"
 #include "settings/ui_text_ids.h"
 
 namespace quillane {
@@ -29,11 +30,11 @@ std::string gainSliderText(const std::string& word, int32_t steps) {
   return word + value;
 }
 
-std::string gainBeginText(const Session& session, int32_t steps) {
+std::string gainBeginText(const EditSession& session, int32_t steps) {
   return gainSliderText(uiText(session.text, ui::kGainFrom), steps);
 }
 
-std::string gainEndText(const Session& session, int32_t steps) {
+std::string gainEndText(const EditSession& session, int32_t steps) {
   return gainSliderText(uiText(session.text, ui::kGainTo), steps);
 }
 
@@ -81,7 +82,7 @@ void fadeOut(EditRange& pending) {
 
 void flatGain(EditRange& pending) { pending.gainbeg = pending.gainend = 0; }
 
-bool acceptGainDialog(Session& session, Host& host) {
+bool acceptGainDialog(EditSession& session, Host& host) {
   EditRange& pending = session.edits.selection;
   pending.type = kRangeGain;
   pending.artist.clear();
@@ -92,7 +93,7 @@ bool acceptGainDialog(Session& session, Host& host) {
   return false;
 }
 
-bool acceptGainDialog(Session& session, Host& host, const EditRange& working) {
+bool acceptGainDialog(EditSession& session, Host& host, const EditRange& working) {
   session.edits.selection.gainbeg = working.gainbeg;
   session.edits.selection.gainend = working.gainend;
   return acceptGainDialog(session, host);

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "edit/edit_range.h"
+#include "edit/edit_session.h"
 #include "session/host.h"
-#include "session/session.h"
 
 namespace quillane {
 
@@ -22,8 +22,8 @@ std::string gainLabel(int32_t gainbeg, int32_t gainend);
 
 // A slider's text, "%s %+2.1f dB" with `word` ("from" or "to"), e.g. "from +1.5 dB".
 std::string gainSliderText(const std::string& word, int32_t steps);
-std::string gainBeginText(const Session& session, int32_t steps);  // with "from"
-std::string gainEndText(const Session& session, int32_t steps);    // with "to"
+std::string gainBeginText(const EditSession& session, int32_t steps);  // with "from"
+std::string gainEndText(const EditSession& session, int32_t steps);    // with "to"
 
 // Slider position of a gain: 32 - steps (the top, 0, is the highest gain).
 int gainSliderPosition(int32_t steps);
@@ -51,11 +51,11 @@ void flatGain(EditRange& pending); // 0 .. 0
 // OK: the pending record becomes a gain range without artist and with the gain label
 // as its title, added with its names kept. On a refusal the host shows "Selection
 // range seems to be invalid" ("Not possible", error icon). Returns the add's result.
-bool acceptGainDialog(Session& session, Host& host);
+bool acceptGainDialog(EditSession& session, Host& host);
 
 // The same OK for a dialog that worked on a copy of the pending record (so that
 // Cancel leaves the model as it was): the copy's gains come over first.
-bool acceptGainDialog(Session& session, Host& host, const EditRange& working);
+bool acceptGainDialog(EditSession& session, Host& host, const EditRange& working);
 
 // The dialog's own labels, each replaced by its entry when a language file sets it.
 struct GainDialogLabels {

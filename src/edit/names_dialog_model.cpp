@@ -2,11 +2,12 @@
 
 #include "edit/dialog_label.h"
 #include "edit/edit_model.h"
+#include "edit/edit_session.h"
 #include "settings/ui_text_ids.h"
 
 namespace quillane {
 
-NamesDialog openNamesDialog(const Session& session) {
+NamesDialog openNamesDialog(const EditSession& session) {
   const EditRangeTable& t = session.edits;
   NamesDialog dialog;
   const std::string& namesFor = uiText(session.text, ui::kNamesFor);
@@ -25,7 +26,7 @@ NamesDialog openNamesDialog(const Session& session) {
   return dialog;
 }
 
-void acceptNamesDialog(Session& session, const NamesDialog& dialog) {
+void acceptNamesDialog(EditSession& session, const NamesDialog& dialog) {
   EditRangeTable& t = session.edits;
   std::string artist = firstCharacters(dialog.artist, kNameFieldChars);
   std::string title = firstCharacters(dialog.title, kNameFieldChars);
@@ -41,7 +42,7 @@ void acceptNamesDialog(Session& session, const NamesDialog& dialog) {
   t.modified = true;
 }
 
-void closeNamesDialog(Session& session, const NamesDialog& dialog) {
+void closeNamesDialog(EditSession& session, const NamesDialog& dialog) {
   EditRangeTable& t = session.edits;
   if (dialog.editsSheet && t.count > 0) t.currentRange = 0;
 }

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string>
 
-#include "session/session.h"
+#include "edit/edit_session.h"
 
 namespace quillane {
 
@@ -21,16 +21,16 @@ struct NamesDialog {
 };
 
 // The dialog's state on opening: its target, caption and the names to show.
-NamesDialog openNamesDialog(const Session& session);
+NamesDialog openNamesDialog(const EditSession& session);
 
 // OK with the fields' texts in dialog.artist and dialog.title: the target's names are
 // replaced by them (each cut to 199 characters, an empty field removes the name,
 // no trimming) and the table is marked modified. Call closeNamesDialog after it.
-void acceptNamesDialog(Session& session, const NamesDialog& dialog);
+void acceptNamesDialog(EditSession& session, const NamesDialog& dialog);
 
 // After OK, on Cancel and on closing the window: a dialog that edited the sheet makes
 // the first range current when ranges exist.
-void closeNamesDialog(Session& session, const NamesDialog& dialog);
+void closeNamesDialog(EditSession& session, const NamesDialog& dialog);
 
 // The dialog's own labels, each replaced by its entry when a language file sets it.
 struct NamesDialogLabels {

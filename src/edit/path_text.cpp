@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "edit/edit_model.h"
+#include "edit/edit_session.h"
 #include "settings/recent_files.h"
 #include "settings/text_encoding.h"
 #include "stream/binary_file.h"
@@ -178,7 +179,7 @@ bool openDocumentAudio(AudioStream& stream, Settings& settings) {
   return true;
 }
 
-WriteTarget documentTarget(const Session& session) {
+WriteTarget documentTarget(const EditSession& session) {
   WriteTarget target;
   target.path = session.projectPath;
   target.existing = session.save.replaceExisting ? ExistingFile::Replace : ExistingFile::Refuse;
@@ -186,7 +187,7 @@ WriteTarget documentTarget(const Session& session) {
   return target;
 }
 
-bool writeDocumentText(Session& session, std::string_view text) {
+bool writeDocumentText(EditSession& session, std::string_view text) {
   session.save.writeError.clear();
   return writeWholeFile(documentTarget(session), text, &session.save.writeError);
 }

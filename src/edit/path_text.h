@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "session/session.h"
+#include "edit/edit_session.h"
 #include "settings/safe_writer.h"
 
 namespace quillane {
@@ -94,12 +94,12 @@ bool openDocumentAudio(AudioStream& stream, Settings& settings);
 
 // Where a project file or cue sheet goes: session.projectPath, never over the open
 // source, over an existing file only when session.save.replaceExisting.
-WriteTarget documentTarget(const Session& session);
+WriteTarget documentTarget(const EditSession& session);
 
 // Writes text as the whole of the document at session.projectPath through a
 // SafeWriter (documentTarget). False when it could not be written whole; then
 // session.save.writeError says which file and why, and any old file of that name
 // is as it was.
-bool writeDocumentText(Session& session, std::string_view text);
+bool writeDocumentText(EditSession& session, std::string_view text);
 
 }  // namespace quillane

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "edit/edit_model.h"
+#include "edit/edit_session.h"
 #include "edit/entries_left_out.h"
 #include "edit/gain_dialog_model.h"
 #include "edit/path_text.h"
@@ -62,7 +63,7 @@ int64_t keepUsableRanges(EditRangeTable& t, const AudioStream& stream) {
 
 }  // namespace
 
-bool writeProjectFile(Session& session) {
+bool writeProjectFile(EditSession& session) {
   const EditRangeTable& t = session.edits;
   std::string out;
   putLine(out, "filename", withForwardSlashes(session.stream.sourcePath));
@@ -85,7 +86,7 @@ bool writeProjectFile(Session& session) {
   return true;
 }
 
-bool readProjectFile(Session& session, Host& host) {
+bool readProjectFile(EditSession& session, Host& host) {
   closeStream(session.stream);
   resetEditModel(session, ResetLevel::FileStateAndSource);
   std::string text;
@@ -152,7 +153,7 @@ bool readProjectFile(Session& session, Host& host) {
   return true;
 }
 
-bool readProjectFile(Session& session) {
+bool readProjectFile(EditSession& session) {
   SilentHost quiet;
   return readProjectFile(session, quiet);
 }

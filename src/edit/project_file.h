@@ -2,8 +2,8 @@
 
 #include <cstddef>
 
+#include "edit/edit_session.h"
 #include "session/host.h"
-#include "session/session.h"
 
 namespace quillane {
 
@@ -20,7 +20,7 @@ constexpr std::size_t kProjectLineChars = 499;
 
 // Writes the model to session.projectPath. On success the path goes to the
 // recent list and `modified` is cleared; on failure nothing changes.
-bool writeProjectFile(Session& session);
+bool writeProjectFile(EditSession& session);
 
 // Reads the project at session.projectPath: resets the model (level 2), opens the
 // audio file that `filename` names (a relative name is looked up below the
@@ -32,8 +32,8 @@ bool writeProjectFile(Session& session);
 // can't be opened, and, with a message through `host`, when every range it holds
 // was left out; lines read before then have taken effect. On success the path goes
 // to the recent list; `modified` stays clear.
-bool readProjectFile(Session& session, Host& host);
+bool readProjectFile(EditSession& session, Host& host);
 // The same for a caller that shows no messages (a tool reading many files).
-bool readProjectFile(Session& session);
+bool readProjectFile(EditSession& session);
 
 }  // namespace quillane

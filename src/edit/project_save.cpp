@@ -3,6 +3,7 @@
 #include <string>
 
 #include "edit/cue_sheet.h"
+#include "edit/edit_session.h"
 #include "edit/path_text.h"
 #include "edit/project_file.h"
 #include "settings/ui_text.h"
@@ -10,7 +11,7 @@
 
 namespace quillane {
 
-bool saveProjectOrCueSheet(Session& session, Host& host, bool askName, bool forceCue) {
+bool saveProjectOrCueSheet(EditSession& session, Host& host, bool askName, bool forceCue) {
   std::string& path = session.projectPath;
   bool derived = false;
   if (path.empty()) {

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "edit/edit_session.h"
 #include "session/host.h"
-#include "session/session.h"
 
 namespace quillane {
 
@@ -12,6 +12,6 @@ namespace quillane {
 // ".cue". A target ending in ".cue" (exactly, lower case) gets a cue sheet, any
 // other a project file. False when the user cancelled, the path has no extension
 // or writing failed (then "Could not create/write to file" is shown).
-bool saveProjectOrCueSheet(Session& session, Host& host, bool askName, bool forceCue);
+bool saveProjectOrCueSheet(EditSession& session, Host& host, bool askName, bool forceCue);
 
 }  // namespace quillane

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "edit/edit_session.h"
 #include "settings/ui_text.h"
 #include "settings/ui_text_ids.h"
 
@@ -24,7 +25,7 @@ std::string groupThousands(int64_t value) {
   return negative ? "-" + grouped : grouped;
 }
 
-std::string fileFactsText(const Session& session) {
+std::string fileFactsText(const EditSession& session) {
   const AudioStream& stream = session.stream;
   std::string text;
   text += groupThousands(stream.fileSize) + " bytes\n";
@@ -40,7 +41,7 @@ std::string fileFactsText(const Session& session) {
   return text;
 }
 
-std::string leadingDataText(Session& session) {
+std::string leadingDataText(EditSession& session) {
   AudioStream& stream = session.stream;
   if (stream.audioStart <= 0 || !stream.sourceFile.isOpen()) return {};
   const size_t length = static_cast<size_t>(std::min(stream.audioStart, kLeadingDataShown));
@@ -57,7 +58,7 @@ std::string leadingDataText(Session& session) {
   return text;
 }
 
-FileInfoTagView openFileInfoTag(Session& session) {
+FileInfoTagView openFileInfoTag(EditSession& session) {
   FileInfoTagView view;
   AudioStream& stream = session.stream;
   if (hasTagHeader(stream.id3v1Tag)) {
@@ -68,7 +69,7 @@ FileInfoTagView openFileInfoTag(Session& session) {
   return view;
 }
 
-void applyFileInfoTag(Session& session, bool useTag, bool keepId3v2, const Id3v1Fields& fields) {
+void applyFileInfoTag(EditSession& session, bool useTag, bool keepId3v2, const Id3v1Fields& fields) {
   session.settings.keep_id3v2 = keepId3v2 ? 1 : 0;
   session.stream.hasId3v1 = useTag ? 1 : 0;
   session.stream.id3v1Tag = buildId3v1Tag(fields);

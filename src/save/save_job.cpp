@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "edit/edit_session.h"
 #include "settings/recent_files.h"
 #include "settings/ui_text_ids.h"
 #include "stream/open_stream.h"
@@ -34,7 +35,7 @@ bool holdsMpegAudio(const std::string& path) {
 
 }  // namespace
 
-SaveJob::SaveJob(Session& session, Host& host) : session_(session), host_(host) {}
+SaveJob::SaveJob(EditSession& session, Host& host) : session_(session), host_(host) {}
 
 SaveJob::~SaveJob() {
   destination_.close();
@@ -71,7 +72,7 @@ bool SaveJob::overSource() const {
 }
 
 WriteTarget SaveJob::target() const {
-  const Session& s = session_;
+  const EditSession& s = session_;
   WriteTarget target;
   target.source = identityOf(s.stream.sourceFile.descriptor());
   target.path = overSource() ? s.stream.sourcePath : s.save.savePath;
@@ -113,7 +114,7 @@ bool SaveJob::openAppend(const WriteTarget& target) {
 }
 
 bool SaveJob::open() {
-  Session& s = session_;
+  EditSession& s = session_;
   AudioStream& stream = s.stream;
   const bool append = s.save.appendMode;
   readPos_ = 0;
@@ -212,7 +213,7 @@ bool SaveJob::step() {
 }
 
 bool SaveJob::completeVbrHeader() {
-  Session& s = session_;
+  EditSession& s = session_;
   report_ += "\nVBR Header... ";
   if (!destination_.flush()) {
     failWriting();
@@ -233,7 +234,7 @@ bool SaveJob::completeVbrHeader() {
 }
 
 void SaveJob::finish() {
-  Session& s = session_;
+  EditSession& s = session_;
   AudioStream& stream = s.stream;
 
   // A file of nothing but tags is no save: the user cut everything away.
@@ -271,7 +272,7 @@ void SaveJob::finish() {
 }
 
 void SaveJob::finishOverSource() {
-  Session& s = session_;
+  EditSession& s = session_;
   // The complete new file takes the source's place in one rename, so that at every
   // moment one whole file carries the name. Not replaced (another program replaced
   // or removed the source meanwhile, or the folder refused): the source stays open

@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <string>
 
+#include "edit/edit_session.h"
+#include "edit/frame_reader.h"
 #include "session/host.h"
-#include "session/session.h"
 #include "settings/safe_writer.h"
 #include "stream/binary_file.h"
-#include "edit/frame_reader.h"
 
 namespace quillane {
 
@@ -33,7 +33,7 @@ class SaveJob {
  public:
   enum class Result { Running, Finished, Cancelled, Failed };
 
-  SaveJob(Session& session, Host& host);
+  SaveJob(EditSession& session, Host& host);
   ~SaveJob();
   SaveJob(const SaveJob&) = delete;
   SaveJob& operator=(const SaveJob&) = delete;
@@ -73,7 +73,7 @@ class SaveJob {
   bool refuse(const std::string& text);  // a "Not possible" message, result Failed; false
   void buildReport();
 
-  Session& session_;
+  EditSession& session_;
   Host& host_;
   SafeWriter writer_;
   BinaryFile destination_;  // the writer's temporary file

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "edit/edit_session.h"
 #include "settings/ui_text_ids.h"
 
 namespace quillane {
@@ -37,19 +38,19 @@ FileFilter audioFilter(const FrameHeader& header) {
   return {"Unknown type (*.*)", "*.*"};
 }
 
-bool stop(Session& session) {
+bool stop(EditSession& session) {
   endSaveCommand(session);
   return false;
 }
 
 }  // namespace
 
-void endSaveCommand(Session& session) {
+void endSaveCommand(EditSession& session) {
   session.save.saveSelection = false;
   session.save.appendMode = false;
 }
 
-bool prepareSave(Session& session, Host& host, SaveCommand command) {
+bool prepareSave(EditSession& session, Host& host, SaveCommand command) {
   AudioStream& stream = session.stream;
   EditRangeTable& edits = session.edits;
   SaveState& save = session.save;

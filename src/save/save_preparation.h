@@ -1,7 +1,7 @@
 #pragma once
 
+#include "edit/edit_session.h"
 #include "session/host.h"
-#include "session/session.h"
 
 namespace quillane {
 
@@ -16,9 +16,9 @@ enum class SaveCommand { All, Selection, Append };
 // redirects the save to the source's path followed by ".~~~".
 // true: session.save is set up, run a SaveJob and then call endSaveCommand.
 // false: nothing to run; the flags are cleared again.
-bool prepareSave(Session& session, Host& host, SaveCommand command);
+bool prepareSave(EditSession& session, Host& host, SaveCommand command);
 
 // Clears saveSelection and appendMode after the job has run (or was not started).
-void endSaveCommand(Session& session);
+void endSaveCommand(EditSession& session);
 
 }  // namespace quillane

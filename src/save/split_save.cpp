@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "edit/edit_session.h"
 #include "settings/ui_text.h"
 #include "settings/ui_text_ids.h"
 
@@ -80,7 +81,7 @@ namespace {
 // What a split changes only for its own pieces, put back when it ends.
 class SplitStateGuard {
  public:
-  explicit SplitStateGuard(Session& session)
+  explicit SplitStateGuard(EditSession& session)
       : session_(session),
         folder_(session.save.savePath),
         holdOnWarnings_(session.save.holdOnWarnings),
@@ -100,7 +101,7 @@ class SplitStateGuard {
   SplitStateGuard& operator=(const SplitStateGuard&) = delete;
 
  private:
-  Session& session_;
+  EditSession& session_;
   std::string folder_;
   bool holdOnWarnings_;
   int32_t hasId3v1_;
@@ -114,7 +115,7 @@ void runToEnd(SaveJob& job) {
 
 }  // namespace
 
-SplitResult splitSave(Session& session, Host& host, int64_t firstNumber, const SplitPieceRunner& run) {
+SplitResult splitSave(EditSession& session, Host& host, int64_t firstNumber, const SplitPieceRunner& run) {
   return splitSaveThrough(session, host, firstNumber, [&session, &host, &run] {
     SaveJob job(session, host);
     if (job.open()) {
@@ -128,7 +129,7 @@ SplitResult splitSave(Session& session, Host& host, int64_t firstNumber, const S
   });
 }
 
-SplitResult splitSaveThrough(Session& session, Host& host, int64_t firstNumber, const SplitPieceSaver& savePiece) {
+SplitResult splitSaveThrough(EditSession& session, Host& host, int64_t firstNumber, const SplitPieceSaver& savePiece) {
   SplitResult result;
   std::string& savePath = session.save.savePath;
   bool hasSeparator = false;

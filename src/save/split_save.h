@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "edit/edit_session.h"
 #include "save/id3v1_tag.h"
 #include "save/save_job.h"
 #include "save/split_names.h"
 #include "session/host.h"
-#include "session/session.h"
 
 namespace quillane {
 
@@ -59,8 +59,8 @@ using SplitPieceSaver = std::function<bool()>;
 // gets an ID3v1.1 tag, else none. Re-syncs are reported once at the end ("Warning").
 // Afterwards the selection is empty, saveSelection and appendMode are cleared, and
 // savePath (the folder), holdOnWarnings, the source's tag and hasId3v1 are as before.
-SplitResult splitSave(Session& session, Host& host, int64_t firstNumber, const SplitPieceRunner& run = {});
+SplitResult splitSave(EditSession& session, Host& host, int64_t firstNumber, const SplitPieceRunner& run = {});
 // The same split, with every piece saved by savePiece.
-SplitResult splitSaveThrough(Session& session, Host& host, int64_t firstNumber, const SplitPieceSaver& savePiece);
+SplitResult splitSaveThrough(EditSession& session, Host& host, int64_t firstNumber, const SplitPieceSaver& savePiece);
 
 }  // namespace quillane

@@ -1,3 +1,4 @@
+#include "audio/session_reset.h"
 #include "edit/edit_model.h"
 #include "edit/project_save.h"
 #include "save/save_preparation.h"
@@ -81,7 +82,7 @@ void editCueSheet(Session& session, ShellHost& host) {
   stopPlayback(session);
   closeStream(session.stream);
   releaseTransportButtons(host);
-  resetEditModel(session, ResetLevel::FileState);
+  resetSession(session, ResetLevel::FileState);
   session.stream.sourcePath = sheet;
   openAndShow(session, host);
 }

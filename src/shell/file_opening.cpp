@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "audio/level_meter.h"
+#include "audio/session_reset.h"
 #include "edit/cue_sheet.h"
 #include "edit/edit_model.h"
 #include "edit/project_file.h"
@@ -72,7 +74,7 @@ bool openByExtension(Session& session, Host& host) {
   bool opened = false;
   switch (kindOf(path)) {
     case FileKind::Audio:
-      resetEditModel(session, ResetLevel::FileState);
+      resetSession(session, ResetLevel::FileState);
       session.projectPath.clear();
       opened = openStream(session.stream);
       if (opened) addRecent(session.settings, path);
@@ -80,11 +82,13 @@ bool openByExtension(Session& session, Host& host) {
     case FileKind::Project:
       session.projectPath = path;
       closeStream(session.stream);
+      meterResetMargin(session.meter);  // reading the document clears the rest
       opened = readProjectFile(session, host);
       break;
     case FileKind::CueSheet:
       session.projectPath = path;
       closeStream(session.stream);
+      meterResetMargin(session.meter);  // reading the document clears the rest
       opened = readCueSheet(session, host);
       break;
     case FileKind::Unsupported:
@@ -167,7 +171,7 @@ bool openInstead(Session& session, ShellHost& host, const std::string& path, Res
   }
   if (discardChanges) session.edits.modified = false;
   closeStream(session.stream);
-  resetEditModel(session, resetLevel);
+  resetSession(session, resetLevel);
   session.stream.sourcePath = path;
   return openAndShow(session, host);
 }

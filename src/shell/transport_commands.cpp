@@ -1,5 +1,6 @@
 #include "audio/level_meter.h"
 #include "audio/recording_engine.h"
+#include "audio/session_reset.h"
 #include "edit/edit_model.h"
 #include "session/command_ids.h"
 #include "settings/ui_text.h"
@@ -49,7 +50,7 @@ void startRecording(Session& session, ShellHost& host) {
     return;
   }
   closeStream(session.stream);
-  resetEditModel(session, ResetLevel::FileStateAndSource);
+  resetSession(session, ResetLevel::FileStateAndSource);
   host.rebuildRangeMenu();
   host.refreshView(kRefreshClear);
   if (recordInit(session, host)) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "audio/recording_engine.h"
 #include "settings/ui_text.h"
 #include "settings/ui_text_ids.h"
 #include "view/recording_texts.h"

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "audio/recording_engine.h"
 #include "settings/ui_text.h"
 #include "settings/ui_text_ids.h"
 #include "view/time_format.h"

@@ -7,6 +7,7 @@
 
 #include "app/control_panel.h"
 #include "app/graph_view.h"
+#include "audio/playback_engine.h"
 #include "session/command_ids.h"
 #include "test_main_window.h"
 
