@@ -37,16 +37,17 @@ struct NormalizeOptions {
 int runNormalize(const NormalizeOptions& o, const CLI::App& command) {
   Session session;
   CliHost host;
-  std::string error;
-  if (!openEditedSource(session, host, o.source, command, o.edits, error)) return failWith(error);
-  if (!applySelection(session, o.selection, error)) return failWith(error);
+  if (const Problem problem = openEditedSource(session, host, o.source, command, o.edits)) return failWith(*problem);
+  if (const Problem problem = applySelection(session, o.selection)) return failWith(*problem);
   applyDecoderOption(session, o.decoder);
   SaveRequest request;
   request.out = o.out;
   request.force = o.force;
   // OUT is checked before the scan, so that a refusal comes alone.
-  if (!o.out.empty() && !checkSaveOutput(session, request, error)) return failWith(error);
-  if (!o.out.empty() && !gainAllowed(session, "normalize with -o", error)) return failWith(error);
+  if (!o.out.empty()) {
+    if (const Problem problem = checkSaveOutput(session, request)) return failWith(*problem);
+    if (const Problem problem = gainAllowed(session, "normalize with -o")) return failWith(*problem);
+  }
 
   NormalizeScan scan(session, host);
   scan.setThreads(defaultScanThreads());
@@ -108,11 +109,12 @@ bool isCueSheetName(const std::string& path) {
 int runPauses(const PausesOptions& o, const CLI::App& command) {
   Session session;
   CliHost host;
-  std::string error;
-  if (!openEditedSource(session, host, o.source, command, o.edits, error)) return failWith(error);
-  if (!applySelection(session, o.selection, error)) return failWith(error);
+  if (const Problem problem = openEditedSource(session, host, o.source, command, o.edits)) return failWith(*problem);
+  if (const Problem problem = applySelection(session, o.selection)) return failWith(*problem);
   applyDecoderOption(session, o.decoder);
-  if (!o.out.empty() && !checkOutput(session, o.out, o.force, error)) return failWith(error);
+  if (!o.out.empty()) {
+    if (const Problem problem = checkOutput(session, o.out, o.force)) return failWith(*problem);
+  }
   Settings& settings = session.settings;
   if (o.thresholdOption->count()) settings.silence_level = static_cast<uint8_t>(o.threshold);
   if (o.durationOption->count()) settings.silence_duration = static_cast<uint8_t>(o.duration);

@@ -26,11 +26,10 @@ struct DecodeOptions {
 int runDecode(const DecodeOptions& o, const CLI::App& command) {
   Session session;
   CliHost host;
-  std::string error;
-  if (!openEditedSource(session, host, o.source, command, o.edits, error)) return failWith(error);
-  if (!applySelection(session, o.selection, error)) return failWith(error);
+  if (const Problem problem = openEditedSource(session, host, o.source, command, o.edits)) return failWith(*problem);
+  if (const Problem problem = applySelection(session, o.selection)) return failWith(*problem);
   applyDecoderOption(session, o.decoder);
-  if (!checkOutput(session, o.out, o.force, error)) return failWith(error);
+  if (const Problem problem = checkOutput(session, o.out, o.force)) return failWith(*problem);
 
   AudioStream& stream = session.stream;
   const bool selection = !o.selection.empty() && session.edits.hasSelection();

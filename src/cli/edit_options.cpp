@@ -42,38 +42,27 @@ std::string audioEndText(const AudioStream& stream) {
 // whole text of the option) name what the user wrote in a refusal. A range that
 // ends before it begins, or begins where the audio ends, is refused: it holds
 // no frame.
-bool rangeToSelection(Session& session, const std::string& range, const std::string& option,
-                      const std::string& given, std::string& error) {
+Problem rangeToSelection(Session& session, const std::string& range, const std::string& option,
+                         const std::string& given) {
   const AudioStream& stream = session.stream;
   std::string a, b;
-  if (!splitRange(range, a, b)) {
-    error = positionProblem(stream, option, given, "expected a range A-B");
-    return false;
-  }
+  if (!splitRange(range, a, b)) return positionProblem(stream, option, given, "expected a range A-B");
   const auto beg = parsePosition(session.stream, a);
   const auto end = parsePosition(session.stream, b);
-  if (!beg || !end) {
-    error = positionProblem(stream, option, given, kPositionForms);
-    return false;
-  }
-  if (*end < *beg) {
-    error = positionProblem(stream, option, given, uiText(session.text, ui::kMsgSelectionInvalid));
-    return false;
-  }
-  if (*beg >= stream.audioEnd) {
-    error = positionProblem(stream, option, given, "begins at or past the end of the audio " + audioEndText(stream));
-    return false;
-  }
+  if (!beg || !end) return positionProblem(stream, option, given, kPositionForms);
+  if (*end < *beg) return positionProblem(stream, option, given, uiText(session.text, ui::kMsgSelectionInvalid));
+  if (*beg >= stream.audioEnd)
+    return positionProblem(stream, option, given, "begins at or past the end of the audio " + audioEndText(stream));
   session.edits.selection.beg = *beg;
   session.edits.selection.end = *end;
-  return true;
+  return {};
 }
 
-bool refused(Session& session, const EditSpec& edit, std::string& error) {
-  error = positionProblem(session.stream, optionName(edit.kind), edit.text,
-                          uiText(session.text, ui::kMsgSelectionInvalid));
+Problem refused(Session& session, const EditSpec& edit) {
+  const std::string problem =
+      positionProblem(session.stream, optionName(edit.kind), edit.text, uiText(session.text, ui::kMsgSelectionInvalid));
   clearSelection(session.edits);
-  return false;
+  return problem;
 }
 
 std::vector<std::string> splitFields(const std::string& text) {
@@ -116,38 +105,35 @@ bool splitGain(Session& session, const std::string& text, std::string& range, in
   return false;
 }
 
-bool addGain(Session& session, const EditSpec& edit, std::string& error) {
+Problem addGain(Session& session, const EditSpec& edit) {
   const std::string& text = edit.text;
   const char* option = optionName(edit.kind);
   std::string range;
   int32_t g1 = 0, g2 = 0;
   if (!splitGain(session, text, range, g1, g2)) {
-    error = positionProblem(session.stream, option, text, "expected A-B:STEPS or A-B:BEG:END");
-    return false;
+    return positionProblem(session.stream, option, text, "expected A-B:STEPS or A-B:BEG:END");
   }
   if (g1 < -32 || g1 > 32 || g2 < -32 || g2 > 32) {
-    error = positionProblem(session.stream, option, text, "gain steps lie within -32..+32 (1.5 dB each)");
-    return false;
+    return positionProblem(session.stream, option, text, "gain steps lie within -32..+32 (1.5 dB each)");
   }
-  if (!rangeToSelection(session, range, option, text, error)) return false;
-  if (!gainAllowed(session, std::string(option) + " \"" + text + "\"", error)) return false;
+  if (Problem problem = rangeToSelection(session, range, option, text)) return problem;
+  if (Problem problem = gainAllowed(session, std::string(option) + " \"" + text + "\"")) return problem;
   EditRange& pending = session.edits.selection;
   pending.type = kRangeGain;
   pending.gainbeg = g1;
   pending.gainend = g2;
   pending.artist.clear();
   pending.title = gainLabel(g1, g2);
-  if (!addRangeFromSelection(session.edits, session.selectionUndo, true)) return refused(session, edit, error);
-  return true;
+  if (!addRangeFromSelection(session.edits, session.selectionUndo, true)) return refused(session, edit);
+  return {};
 }
 
 }  // namespace
 
-bool gainAllowed(const Session& session, const std::string& what, std::string& error) {
+Problem gainAllowed(const Session& session, const std::string& what) {
   const FrameHeader& header = session.stream.currentHeader;
   if (header.layer == 2) {
-    error = session.stream.sourcePath + ": " + what + ": " + uiText(session.text, ui::kMsgNoGainOnLayer2);
-    return false;
+    return session.stream.sourcePath + ": " + what + ": " + uiText(session.text, ui::kMsgNoGainOnLayer2);
   }
   if (header.hasCrc) {
     std::string warning = uiText(session.text, ui::kMsgCrcQuestion);
@@ -156,7 +142,7 @@ bool gainAllowed(const Session& session, const std::string& what, std::string& e
       if (c == '\n') c = ' ';
     std::cerr << "quillane-cli: " << uiText(session.text, ui::kMsgWarning) << ": " << warning << "\n";
   }
-  return true;
+  return {};
 }
 
 void addEditOptions(CLI::App& command, EditOptions& options) {
@@ -189,45 +175,45 @@ std::vector<EditSpec> orderedEdits(const CLI::App& command, const EditOptions& o
   return edits;
 }
 
-bool applyEdits(Session& session, const std::vector<EditSpec>& edits, std::string& error) {
+Problem applyEdits(Session& session, const std::vector<EditSpec>& edits) {
   for (const EditSpec& edit : edits) {
     clearSelection(session.edits);
     session.edits.selection.type = kRangeCut;
     session.edits.selection.gainbeg = session.edits.selection.gainend = 0;
     switch (edit.kind) {
       case EditSpec::Kind::Cut:
-        if (!rangeToSelection(session, edit.text, optionName(edit.kind), edit.text, error)) return false;
-        if (!addRangeFromSelection(session.edits, session.selectionUndo, false)) return refused(session, edit, error);
+        if (Problem problem = rangeToSelection(session, edit.text, optionName(edit.kind), edit.text)) return problem;
+        if (!addRangeFromSelection(session.edits, session.selectionUndo, false)) return refused(session, edit);
         break;
       case EditSpec::Kind::Cue: {
         const AudioStream& stream = session.stream;
         const auto at = parsePosition(session.stream, edit.text);
         if (!at || *at >= stream.audioEnd) {
-          error = positionProblem(stream, optionName(edit.kind), edit.text,
-                                  at ? "lies at or past the end of the audio " + audioEndText(stream) : kPositionForms);
-          return false;
+          return positionProblem(stream, optionName(edit.kind), edit.text,
+                                 at ? "lies at or past the end of the audio " + audioEndText(stream) : kPositionForms);
         }
         session.edits.selection.beg = session.edits.selection.end = *at;
-        if (!addRangeFromSelection(session.edits, session.selectionUndo, false)) return refused(session, edit, error);
+        if (!addRangeFromSelection(session.edits, session.selectionUndo, false)) return refused(session, edit);
         break;
       }
       case EditSpec::Kind::Gain:
-        if (!addGain(session, edit, error)) return false;
+        if (Problem problem = addGain(session, edit)) return problem;
         break;
     }
   }
   clearSelection(session.edits);
-  return true;
+  return {};
 }
 
-bool openEditedSource(Session& session, Host& host, const std::string& source, const CLI::App& command,
-                      const EditOptions& options, std::string& error) {
-  return openSource(session, host, source, error) && applyEdits(session, orderedEdits(command, options), error);
+Problem openEditedSource(Session& session, Host& host, const std::string& source, const CLI::App& command,
+                         const EditOptions& options) {
+  if (Problem problem = openSource(session, host, source)) return problem;
+  return applyEdits(session, orderedEdits(command, options));
 }
 
-bool applySelection(Session& session, const std::string& text, std::string& error) {
-  if (text.empty()) return true;
-  return rangeToSelection(session, text, "--selection", text, error);
+Problem applySelection(Session& session, const std::string& text) {
+  if (text.empty()) return {};
+  return rangeToSelection(session, text, "--selection", text);
 }
 
 }  // namespace quillane::cli

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/problem.h"
 #include "session/host.h"
 #include "session/session.h"
 
@@ -31,21 +32,20 @@ void addEditOptions(CLI::App& command, EditOptions& options);
 // The edits in the order they stood on the command line.
 std::vector<EditSpec> orderedEdits(const CLI::App& command, const EditOptions& options);
 
-// Adds each edit to the session's range table as the program does. On failure
-// returns false with `error` set (the table's refusal message, or what is wrong
-// with the text).
-bool applyEdits(Session& session, const std::vector<EditSpec>& edits, std::string& error);
+// Adds each edit to the session's range table as the program does. The problem,
+// if any: the table's refusal message, or what is wrong with the text.
+Problem applyEdits(Session& session, const std::vector<EditSpec>& edits);
 
 // Opens SOURCE by its extension and adds the command line's edits to it.
-bool openEditedSource(Session& session, Host& host, const std::string& source, const CLI::App& command,
-                      const EditOptions& options, std::string& error);
+Problem openEditedSource(Session& session, Host& host, const std::string& source, const CLI::App& command,
+                         const EditOptions& options);
 
-// Whether the source may take a gain: never a Layer II file (false, with `error`
-// naming the file and `what` asked for it); a file with CRCs gets a warning on
-// stderr, since a gain breaks them.
-bool gainAllowed(const Session& session, const std::string& what, std::string& error);
+// Whether the source may take a gain: never a Layer II file (the problem names
+// the file and `what` asked for it); a file with CRCs gets a warning on stderr,
+// since a gain breaks them.
+Problem gainAllowed(const Session& session, const std::string& what);
 
-// Sets the selection from "A-B"; false with `error` when the text is malformed.
-bool applySelection(Session& session, const std::string& text, std::string& error);
+// Sets the selection from "A-B"; a problem when the text is malformed.
+Problem applySelection(Session& session, const std::string& text);
 
 }  // namespace quillane::cli

@@ -57,8 +57,7 @@ std::string plainValue(const nlohmann::ordered_json& value, const std::string& k
 
 int runInfo(const InfoOptions& options) {
   Session session;
-  std::string error;
-  if (!openAudioFile(session, options.path, error)) return failWith(error);
+  if (const Problem problem = openAudioFile(session, options.path)) return failWith(*problem);
   const nlohmann::ordered_json info = describe(session);
   if (options.json) {
     std::cout << info.dump(2) << "\n";

@@ -12,35 +12,25 @@ namespace quillane::cli {
 
 std::string existsText(const std::string& out) { return out + ": exists (use --force to overwrite it)"; }
 
-bool outputFolderExists(const std::string& out, std::string& error) {
+Problem outputFolderExists(const std::string& out) {
   std::filesystem::path folder = std::filesystem::path(out).parent_path();
   if (folder.empty()) folder = std::filesystem::path(".");
   struct stat info {};
   const int problem = ::stat(folder.c_str(), &info) != 0 ? errno : S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
-  if (problem == 0) return true;
-  error = out + ": " + std::strerror(problem);
-  return false;
+  if (problem == 0) return {};
+  return out + ": " + std::strerror(problem);
 }
 
-bool checkOutput(Session& session, const std::string& out, bool force, std::string& error) {
+Problem checkOutput(Session& session, const std::string& out, bool force) {
   session.save.replaceExisting = force;
   const std::optional<FileIdentity> target = identityOf(out);
-  if (!target) return outputFolderExists(out, error);
+  if (!target) return outputFolderExists(out);
   const std::optional<FileIdentity> source = identityOf(session.stream.sourceFile.descriptor());
-  if (source && *target == *source) {
-    error = out + ": is the source itself";
-    return false;
-  }
+  if (source && *target == *source) return out + ": is the source itself";
   struct stat info {};
-  if (::stat(out.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-    error = out + ": is not a regular file";
-    return false;
-  }
-  if (!force) {
-    error = existsText(out);
-    return false;
-  }
-  return true;
+  if (::stat(out.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return out + ": is not a regular file";
+  if (!force) return existsText(out);
+  return {};
 }
 
 }  // namespace quillane::cli

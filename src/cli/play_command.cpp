@@ -98,12 +98,13 @@ class CliPlaybackHost : public PlaybackHost {
   QTimer timer_;
 };
 
-std::optional<int64_t> positionOption(Session& session, const std::string& name, const std::string& text,
-                                      std::string& error) {
-  if (text.empty()) return std::nullopt;
-  const auto position = parsePosition(session.stream, text);
-  if (!position) error = positionProblem(session.stream, name, text, kPositionForms);
-  return position;
+// The offset that an option names, if given; a problem when its text is no position.
+Problem positionOption(Session& session, const std::string& name, const std::string& text,
+                       std::optional<int64_t>& position) {
+  if (text.empty()) return {};
+  position = parsePosition(session.stream, text);
+  if (!position) return positionProblem(session.stream, name, text, kPositionForms);
+  return {};
 }
 
 int listDevices(const QtOutputDevice& device) {
@@ -114,16 +115,15 @@ int listDevices(const QtOutputDevice& device) {
 }
 
 // Opens the source with its edits and the selection, and takes the output
-// options into the settings; false with the error when the source can't be used.
-bool prepareSession(Session& session, CliPlaybackHost& host, const PlayOptions& o, const CLI::App& command,
-                    std::string& error) {
-  if (!openEditedSource(session, host, o.source, command, o.edits, error)) return false;
-  if (!applySelection(session, o.selection, error)) return false;
+// options into the settings; a problem when the source can't be used.
+Problem prepareSession(Session& session, CliPlaybackHost& host, const PlayOptions& o, const CLI::App& command) {
+  if (Problem problem = openEditedSource(session, host, o.source, command, o.edits)) return problem;
+  if (Problem problem = applySelection(session, o.selection)) return problem;
   applyDecoderOption(session, o.decoder);
   if (o.deviceOption->count()) session.settings.device_out = static_cast<uint8_t>(o.device);
   if (o.bufferFramesOption->count()) session.settings.buffer_frm = static_cast<uint8_t>(o.bufferFrames);
   if (o.bufferMaxOption->count()) session.settings.buffer_max = static_cast<uint8_t>(o.bufferMax);
-  return true;
+  return {};
 }
 
 // --from, --to and --seek-to as offsets of the opened file.
@@ -133,12 +133,11 @@ struct PlayPositions {
   std::optional<int64_t> seekTo;
 };
 
-// Reads all three; false with the error of the last one that is no position.
-bool readPositions(Session& session, const PlayOptions& o, PlayPositions& positions, std::string& error) {
-  positions.from = positionOption(session, "--from", o.from, error);
-  positions.to = positionOption(session, "--to", o.to, error);
-  positions.seekTo = positionOption(session, "--seek-to", o.seekTo, error);
-  return error.empty();
+// Reads all three; the problem of the first one that is no position.
+Problem readPositions(Session& session, const PlayOptions& o, PlayPositions& positions) {
+  if (Problem problem = positionOption(session, "--from", o.from, positions.from)) return problem;
+  if (Problem problem = positionOption(session, "--to", o.to, positions.to)) return problem;
+  return positionOption(session, "--seek-to", o.seekTo, positions.seekTo);
 }
 
 // What the handlers of one play share while the event loop runs.
@@ -230,9 +229,8 @@ int runPlay(const PlayOptions& o, const CLI::App& command) {
   Session session;
   CliPlaybackHost host(session);
   PlayPositions positions;
-  std::string error;
-  if (!prepareSession(session, host, o, command, error)) return failWith(error);
-  if (!readPositions(session, o, positions, error)) return failWith(error);
+  if (const Problem problem = prepareSession(session, host, o, command)) return failWith(*problem);
+  if (const Problem problem = readPositions(session, o, positions)) return failWith(*problem);
 
   session.playback.output = &device;
   if (positions.from) seekPlayback(session, *positions.from);

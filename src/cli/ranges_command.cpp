@@ -55,9 +55,8 @@ void registerRangesCommand(CLI::App& app, CommandResult& result) {
   command->callback([options, command, &result] {
     Session session;
     CliHost host;
-    std::string error;
-    if (!openEditedSource(session, host, options->source, *command, options->edits, error)) {
-      result.exitCode = failWith(error);
+    if (const Problem problem = openEditedSource(session, host, options->source, *command, options->edits)) {
+      result.exitCode = failWith(*problem);
       return;
     }
     printRanges(session, options->json);

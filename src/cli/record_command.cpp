@@ -18,6 +18,7 @@
 #include "audio/recording_engine.h"
 #include "cli/cli_host.h"
 #include "cli/commands.h"
+#include "cli/problem.h"
 #include "devices/exit_after_sound.h"
 #include "devices/qt_input_device.h"
 #include "view/time_format.h"
@@ -50,9 +51,9 @@ struct RecordOptions {
   CLI::Option* vbrOption = nullptr;
 };
 
-// The settings a recording takes from the command line; false with `error`
-// when the options do not fit together.
-bool applyRecordOptions(Settings& s, const RecordOptions& o, std::string& error) {
+// The settings a recording takes from the command line; a problem when the
+// options do not fit together.
+Problem applyRecordOptions(Settings& s, const RecordOptions& o) {
   s.file_savepath = o.base;
   s.rec_appenddata = o.append ? 1 : 0;
   s.rec_adddate = o.addDate ? 1 : 0;
@@ -66,13 +67,10 @@ bool applyRecordOptions(Settings& s, const RecordOptions& o, std::string& error)
       s.enc_lam_vbr_method = 0;  // LAME's default VBR
       s.enc_lam_vbr_quality = static_cast<uint8_t>(o.vbrQuality);
     }
-    return true;
+    return {};
   }
   s.enc_type = 1;
-  if (o.vbrOption->count()) {
-    error = "record: --vbr needs --encoder lame";
-    return false;
-  }
+  if (o.vbrOption->count()) return std::string("record: --vbr needs --encoder lame");
   if (o.rateOption->count()) s.enc_acm_samplerate = o.rate;
   if (o.bitrateOption->count()) s.enc_acm_bitrate = o.bitrate * 1000;
   if (o.mono) s.enc_acm_channels = 1;
@@ -84,7 +82,7 @@ bool applyRecordOptions(Settings& s, const RecordOptions& o, std::string& error)
       s.enc_acm_blocksize = format.blockSize;
     }
   }
-  return true;
+  return {};
 }
 
 int listInputs(const QtInputDevice& device) {
@@ -306,8 +304,7 @@ int runRecord(const RecordOptions& o) {
   if (o.base.empty()) return failWith("record: -o BASE is required");
 
   Session session;
-  std::string error;
-  if (!applyRecordOptions(session.settings, o, error)) return failWith(error);
+  if (const Problem problem = applyRecordOptions(session.settings, o)) return failWith(*problem);
   session.recording.input = &device;
   session.recording.turboGrabber = o.turbo;
   const int status = CliRecording(app, session, o).run();

@@ -24,9 +24,8 @@ struct SaveOptions {
 int runSave(const SaveOptions& o, const CLI::App& command) {
   Session session;
   CliHost host;
-  std::string error;
-  if (!openEditedSource(session, host, o.source, command, o.edits, error)) return failWith(error);
-  if (!applySelection(session, o.selection, error)) return failWith(error);
+  if (const Problem problem = openEditedSource(session, host, o.source, command, o.edits)) return failWith(*problem);
+  if (const Problem problem = applySelection(session, o.selection)) return failWith(*problem);
 
   if (o.noXing) session.settings.write_xing = 0;
   // The ID3v2 tag (the bytes before the first frame) is kept unless dropped.

@@ -32,20 +32,19 @@ bool isSource(const Session& session, const std::string& out) {
 
 }  // namespace
 
-bool checkSaveOutput(const Session& session, const SaveRequest& request, std::string& error) {
+Problem checkSaveOutput(const Session& session, const SaveRequest& request) {
   const std::string& out = request.out;
   const bool exists = identityOf(out).has_value();
-  if (request.append && !exists) error = out + ": the file to append to does not exist";
-  else if (request.append && isSource(session, out)) error = out + ": can't append a file to itself";
-  else if (!request.append && exists && !request.force) error = existsText(out);
-  else if (!exists && !outputFolderExists(out, error)) return false;
-  return error.empty();
+  if (request.append && !exists) return out + ": the file to append to does not exist";
+  if (request.append && isSource(session, out)) return out + ": can't append a file to itself";
+  if (!request.append && exists && !request.force) return existsText(out);
+  if (!exists) return outputFolderExists(out);
+  return {};
 }
 
 int runSaveRequest(Session& session, CliHost& host, const SaveRequest& request) {
   const std::string& out = request.out;
-  std::string error;
-  if (!checkSaveOutput(session, request, error)) return failWith(error);
+  if (const Problem problem = checkSaveOutput(session, request)) return failWith(*problem);
   const bool overSource = isSource(session, out);
   session.save.replaceExisting = request.force;
 

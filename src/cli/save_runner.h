@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/cli_host.h"
+#include "cli/problem.h"
 #include "session/session.h"
 
 namespace quillane::cli {
@@ -17,8 +18,8 @@ struct SaveRequest {
 
 // The checks of OUT made before any work: the file to append to is there and is
 // not the source, an existing OUT is replaced only with --force, and its folder is
-// there. false: `error` holds the one line to print.
-bool checkSaveOutput(const Session& session, const SaveRequest& request, std::string& error);
+// there.
+Problem checkSaveOutput(const Session& session, const SaveRequest& request);
 
 // Runs the program's save (its preparation with the command line answering the
 // dialog, then the save job with a progress bar) and prints the job's report.

@@ -35,15 +35,14 @@ std::optional<uint16_t> autoCueSeconds(const std::string& text) {
 int runSheet(const SheetOptions& o, const CLI::App& command, bool cueSheet) {
   Session session;
   CliHost host;
-  std::string error;
-  if (!openSource(session, host, o.source, error)) return failWith(error);
+  if (const Problem problem = openSource(session, host, o.source)) return failWith(*problem);
   if (!o.autoCue.empty()) {
     const std::optional<uint16_t> seconds = autoCueSeconds(o.autoCue);
     if (!seconds) return failWith("--auto-cue \"" + o.autoCue + "\": expected M:SS, from 0:01 to 1092:15");
     placeAutoCues(session, *seconds);
   }
-  if (!applyEdits(session, orderedEdits(command, o.edits), error)) return failWith(error);
-  if (!checkOutput(session, o.out, o.force, error)) return failWith(error);
+  if (const Problem problem = applyEdits(session, orderedEdits(command, o.edits))) return failWith(*problem);
+  if (const Problem problem = checkOutput(session, o.out, o.force)) return failWith(*problem);
   session.projectPath = o.out;
   const bool written = cueSheet ? writeCueSheet(session) : writeProjectFile(session);
   if (!written) return failWith(uiText(session.text, ui::kMsgCouldNotWrite) + ": " + session.save.writeError);

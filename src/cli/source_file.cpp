@@ -17,10 +17,9 @@ namespace {
 // A regular file that can be read. Anything else is refused before it is opened:
 // opening a pipe would wait for a writer, and a device never ends. The reason is
 // the one the window gives.
-bool readable(const Session& session, const std::string& path, std::string& error) {
-  const OpenProblem problem = readProblem(path);
-  if (problem) error = openProblemText(session.text, path, problem);
-  return !problem;
+Problem readable(const Session& session, const std::string& path) {
+  if (const OpenProblem problem = readProblem(path)) return openProblemText(session.text, path, problem);
+  return {};
 }
 
 // The extension in lower case; the path itself keeps its letters, since the file
@@ -36,26 +35,22 @@ std::string lowerExtension(const std::string& path) {
 
 }  // namespace
 
-bool openAudioFile(Session& session, const std::string& path, std::string& error) {
-  if (!readable(session, path, error)) return false;
+Problem openAudioFile(Session& session, const std::string& path) {
+  if (Problem problem = readable(session, path)) return problem;
   resetSession(session, ResetLevel::FileState);
   session.stream.sourcePath = path;
   session.projectPath.clear();
   if (!openStream(session.stream)) {
-    error = path + ": no MPEG audio frames found (Quillane reads MPEG-1, 2 and 2.5, Layers II and III)";
-    return false;
+    return path + ": no MPEG audio frames found (Quillane reads MPEG-1, 2 and 2.5, Layers II and III)";
   }
-  return true;
+  return {};
 }
 
-bool openSource(Session& session, Host& host, const std::string& path, std::string& error) {
+Problem openSource(Session& session, Host& host, const std::string& path) {
   const std::string ext = lowerExtension(path);
-  if (ext == ".mp3" || ext == ".mp2" || ext == ".mus" || ext == ".mpa") return openAudioFile(session, path, error);
-  if (ext != ".qlp" && ext != ".cue") {
-    error = path + ": " + uiText(session.text, ui::kMsgUnsupportedExtension);
-    return false;
-  }
-  if (!readable(session, path, error)) return false;
+  if (ext == ".mp3" || ext == ".mp2" || ext == ".mus" || ext == ".mpa") return openAudioFile(session, path);
+  if (ext != ".qlp" && ext != ".cue") return path + ": " + uiText(session.text, ui::kMsgUnsupportedExtension);
+  if (Problem problem = readable(session, path)) return problem;
   closeStream(session.stream);
   session.projectPath = path;
   // What the readers say is kept: a refusal becomes the one line of the failure,
@@ -63,18 +58,17 @@ bool openSource(Session& session, Host& host, const std::string& path, std::stri
   SilentHost reading;
   const bool ok = ext == ".qlp" ? readProjectFile(session, reading) : readCueSheet(session, reading);
   if (!ok) {
-    if (!reading.messages.empty()) {
-      error = path + ": " + reading.messages.back().text;
-      std::replace(error.begin(), error.end(), '\n', ' ');
-    } else {
-      error = path + ": could not be read, or its audio file \"" + quotedForMessage(session.stream.sourcePath) +
-              "\" could not be opened";
+    if (reading.messages.empty()) {
+      return path + ": could not be read, or its audio file \"" + quotedForMessage(session.stream.sourcePath) +
+             "\" could not be opened";
     }
-    return false;
+    std::string line = path + ": " + reading.messages.back().text;
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    return line;
   }
   for (const SilentHost::Message& m : reading.messages)
     host.messageBox(m.text, m.caption, m.icon, MessageButtons::Ok, MessageAnswer::Ok);
-  return true;
+  return {};
 }
 
 }  // namespace quillane::cli

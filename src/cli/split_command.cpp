@@ -40,8 +40,7 @@ std::vector<std::string> piecePaths(const Session& session, const std::string& f
 int runSplit(const SplitOptions& o, const CLI::App& command) {
   Session session;
   CliHost host;
-  std::string error;
-  if (!openEditedSource(session, host, o.source, command, o.edits, error)) return failWith(error);
+  if (const Problem problem = openEditedSource(session, host, o.source, command, o.edits)) return failWith(*problem);
   if (session.edits.count == 0) return failWith(o.source + ": no cuts or cues to split at (give --cut or --cue)");
   // The folder as a full path ending in a separator: the split takes it as it is.
   std::error_code ec;
@@ -59,7 +58,7 @@ int runSplit(const SplitOptions& o, const CLI::App& command) {
   if (!std::filesystem::is_directory(o.dir, ec))
     return failWith(o.dir + ": not a folder that can be written to" + (ec ? " (" + ec.message() + ")" : ""));
   for (const std::string& path : paths) {
-    if (!checkOutput(session, path, o.force, error)) return failWith(error);
+    if (const Problem problem = checkOutput(session, path, o.force)) return failWith(*problem);
   }
   session.save.savePath = folder;
   std::vector<std::string> messages;
