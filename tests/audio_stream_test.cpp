@@ -183,7 +183,7 @@ TEST(OpenStream, FilesShorterThanTheSearchWindowOpen) {
   oneTagged.insert(oneTagged.end(), tagged.end() - 128, tagged.end());
   test::writeBytes(dir / "one_tagged.mp3", oneTagged);
   ASSERT_TRUE(test::openInSession(session, dir / "one_tagged.mp3"));
-  EXPECT_EQ(s.hasId3v1, 1);
+  EXPECT_TRUE(s.hasId3v1);
   EXPECT_EQ(s.audioEnd, 417);
   // A tag frame with two frames after it, as LAME writes 20 ms of sound.
   const Bytes info = test::readBytes(test::dataPath("cbr128_info.mp3"));
@@ -397,7 +397,7 @@ TEST(OpenStream, FilesOverTwoGigabytes) {
   ASSERT_TRUE(test::openInSession(session, path));
   AudioStream& s = session.stream;
   EXPECT_EQ(s.fileSize, far + static_cast<int64_t>(tagged.size()) - 417);
-  EXPECT_EQ(s.hasId3v1, 1);
+  EXPECT_TRUE(s.hasId3v1);
   EXPECT_EQ(s.audioEnd, s.fileSize - 128);
   EXPECT_EQ(findFrame(s, far - 100000).offset, -1);  // the hole holds no frame
   const FoundFrame first = findFrame(s, far - 10);

@@ -681,7 +681,7 @@ TEST(ResetEditModelTest, LevelsClearWhatTheyName) {
     s.stream.audioEnd = 48900;
     s.stream.cursor = 3000;
     s.stream.vbrMode = kVbrXing;
-    s.stream.hasId3v1 = 1;
+    s.stream.hasId3v1 = true;
     s.stream.id3v1Tag[0] = 'T';
     s.save.saveSelection = true;
     s.save.appendMode = true;
@@ -706,7 +706,7 @@ TEST(ResetEditModelTest, LevelsClearWhatTheyName) {
   EXPECT_EQ(s.stream.audioEnd, 0);
   EXPECT_EQ(s.stream.cursor, 0);
   EXPECT_EQ(s.stream.vbrMode, kVbrConstant);
-  EXPECT_EQ(s.stream.hasId3v1, 0);
+  EXPECT_FALSE(s.stream.hasId3v1);
   EXPECT_EQ(s.stream.id3v1Tag[0], 0);
   EXPECT_FALSE(s.save.saveSelection);
   EXPECT_FALSE(s.save.appendMode);

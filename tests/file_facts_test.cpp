@@ -137,13 +137,13 @@ TEST(FileFacts, TagWithoutTagThenOk) {
   Id3v1Fields typed = view.fields;
   typed.title = "New title";
   applyFileInfoTag(session, true, false, typed);
-  EXPECT_EQ(session.stream.hasId3v1, 1);
+  EXPECT_TRUE(session.stream.hasId3v1);
   EXPECT_TRUE(hasTagHeader(session.stream.id3v1Tag));
   EXPECT_EQ(tagText(session.stream.id3v1Tag, 3, 30), "New title");
   EXPECT_EQ(session.settings.keep_id3v2, 0);
 
   applyFileInfoTag(session, false, true, typed);
-  EXPECT_EQ(session.stream.hasId3v1, 0);
+  EXPECT_FALSE(session.stream.hasId3v1);
   EXPECT_EQ(session.settings.keep_id3v2, 1);
 }
 

@@ -584,12 +584,12 @@ TEST(SaveJob, LeadingDataAndTheId3v1TagFollowTheSettings) {
   // The tag as the file-info dialog left it: switched off, or on with new contents.
   Session t;
   ASSERT_TRUE(test::openInSession(t, test::dataPath("id3v1.mp3")));
-  t.stream.hasId3v1 = 0;
+  t.stream.hasId3v1 = false;
   ASSERT_EQ(runSave(t, host, dir / "b.mp3").result, SaveJob::Result::Finished);
   EXPECT_EQ(test::readBytes(dir / "b.mp3").size(), 49028u - 128u - 417u);  // no tag, no Info frame
   Session u;
   ASSERT_TRUE(test::openInSession(u, test::dataPath("cbr128_notag.mp3")));
-  u.stream.hasId3v1 = 1;
+  u.stream.hasId3v1 = true;
   u.stream.id3v1Tag = {};
   std::memcpy(u.stream.id3v1Tag.data(), "TAGNew title", 12);
   ASSERT_EQ(runSave(u, host, dir / "c.mp3").result, SaveJob::Result::Finished);

@@ -330,7 +330,7 @@ TEST_F(SplitFixture, CuePointsWithNamesAndTags) {
   EXPECT_EQ(tagText(thirdTag, 33, 30), "Sheet Artist");
 
   // The source had no tag and still has none.
-  EXPECT_EQ(session.stream.hasId3v1, 0);
+  EXPECT_FALSE(session.stream.hasId3v1);
   EXPECT_EQ(session.stream.id3v1Tag, tagBefore);
 }
 
@@ -354,7 +354,7 @@ TEST_F(SplitFixture, SourceTagCarriesOverOrIsLeftOut) {
     want[126] = static_cast<uint8_t>(i + 1);
     EXPECT_EQ(tag, want) << i;  // year, comment, artist, album and genre of the source
   }
-  EXPECT_EQ(session.stream.hasId3v1, 1);
+  EXPECT_TRUE(session.stream.hasId3v1);
   EXPECT_EQ(session.stream.id3v1Tag, sourceTag);
 
   // Without split_id3v11 the pieces get no tag, though the source has one.
@@ -366,7 +366,7 @@ TEST_F(SplitFixture, SourceTagCarriesOverOrIsLeftOut) {
     const Bytes piece = test::readBytes(result.writtenPaths[i]);
     EXPECT_TRUE(piece == expectedPiece(source, F, session.edits, bounds[i][0], bounds[i][1])) << i;
   }
-  EXPECT_EQ(session.stream.hasId3v1, 1);
+  EXPECT_TRUE(session.stream.hasId3v1);
   EXPECT_EQ(session.stream.id3v1Tag, sourceTag);
 }
 

@@ -16,7 +16,7 @@ struct Prepared {
   std::string path;
   bool saveSelection = false;
   bool holdOnWarnings = true;
-  int32_t hasId3v1 = 0;
+  bool hasId3v1 = false;
   int track = 0;
 };
 
@@ -52,7 +52,7 @@ struct SplitThrough : ::testing::Test {
 TEST_F(SplitThrough, EveryPieceIsPreparedForTheSaverInTurn) {
   const std::vector<SplitPiece> pieces = splitPieces(session.edits, session.stream);
   ASSERT_EQ(pieces.size(), 3u);
-  const int32_t hadId3v1 = session.stream.hasId3v1;
+  const bool hadId3v1 = session.stream.hasId3v1;
   const SplitResult result = splitSaveThrough(session, host, 4, recorder(0, 0));
   EXPECT_TRUE(result.ok);
   ASSERT_EQ(seen.size(), 3u);
@@ -64,7 +64,7 @@ TEST_F(SplitThrough, EveryPieceIsPreparedForTheSaverInTurn) {
     EXPECT_EQ(seen[i].path, names[i]);
     EXPECT_TRUE(seen[i].saveSelection);
     EXPECT_FALSE(seen[i].holdOnWarnings);  // each piece's progress closes by itself
-    EXPECT_EQ(seen[i].hasId3v1, 1);
+    EXPECT_TRUE(seen[i].hasId3v1);
     EXPECT_EQ(seen[i].track, static_cast<int>(4 + i));
   }
   EXPECT_EQ(result.writtenPaths, names);

@@ -38,8 +38,8 @@ nlohmann::ordered_json describe(Session& session) {
   j["xing_frames"] = s.xingFrames;
   j["avg_frame_size"] = s.avgFrameSize;
   j["avg_bitrate"] = s.avgBitrate;
-  j["has_id3v1"] = s.hasId3v1 != 0;
-  j["has_id3v2"] = s.hasId3v2 != 0;
+  j["has_id3v1"] = s.hasId3v1;
+  j["has_id3v2"] = s.hasId3v2;
   j["duration"] = static_cast<double>(audioBytes) * 8.0 / s.avgBitrate;
   j["duration_text"] = formatTime(audioBytes, s.avgBitrate, session.settings.show_milisec != 0);
   return j;

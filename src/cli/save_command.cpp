@@ -30,7 +30,7 @@ int runSave(const SaveOptions& o, const CLI::App& command) {
   if (o.noXing) session.settings.write_xing = 0;
   // The ID3v2 tag (the bytes before the first frame) is kept unless dropped.
   session.settings.keep_id3v2 = o.dropId3v2 ? 0 : 1;
-  if (o.noId3v1) session.stream.hasId3v1 = 0;
+  if (o.noId3v1) session.stream.hasId3v1 = false;
 
   SaveRequest request;
   request.out = o.out;

@@ -65,13 +65,13 @@ FileInfoTagView openFileInfoTag(EditSession& session) {
     view.tagPresent = true;
     view.fields = readId3v1Fields(stream.id3v1Tag);
   }
-  view.useTag = stream.hasId3v1 != 0;
+  view.useTag = stream.hasId3v1;
   return view;
 }
 
 void applyFileInfoTag(EditSession& session, bool useTag, bool keepId3v2, const Id3v1Fields& fields) {
   session.settings.keep_id3v2 = keepId3v2 ? 1 : 0;
-  session.stream.hasId3v1 = useTag ? 1 : 0;
+  session.stream.hasId3v1 = useTag;
   session.stream.id3v1Tag = buildId3v1Tag(fields);
 }
 

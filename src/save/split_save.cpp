@@ -104,7 +104,7 @@ class SplitStateGuard {
   EditSession& session_;
   std::string folder_;
   bool holdOnWarnings_;
-  int32_t hasId3v1_;
+  bool hasId3v1_;
   Id3v1Bytes tag_;
 };
 
@@ -151,9 +151,9 @@ SplitResult splitSaveThrough(EditSession& session, Host& host, int64_t firstNumb
     savePath = splitPiecePath(folder, session.settings.split_name, fields, session.stream.sourcePath);
     if (session.settings.split_id3v11) {
       session.stream.id3v1Tag = splitPieceTag(baseTag, fields);
-      session.stream.hasId3v1 = 1;
+      session.stream.hasId3v1 = true;
     } else {
-      session.stream.hasId3v1 = 0;
+      session.stream.hasId3v1 = false;
     }
     session.save.saveSelection = true;
     session.save.appendMode = false;

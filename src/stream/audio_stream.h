@@ -24,9 +24,9 @@ struct AudioStream {
   float avgBitrate = 0.0f;    // bit/s
   uint8_t vbrMode = 0;        // 0 constant, 1 variable found by the scan, 2 variable with a Xing tag
   int64_t xingFrames = 0;
-  int32_t hasId3v1 = 0;
+  bool hasId3v1 = false;
   std::array<uint8_t, 128> id3v1Tag{};
-  int32_t hasId3v2 = 0;
+  bool hasId3v2 = false;
   int64_t cursor = 0;
   uint16_t resyncCount = 0;
 

@@ -88,9 +88,9 @@ void resetStreamState(AudioStream& stream) {
   stream.avgBitrate = 0.0f;
   stream.vbrMode = kVbrConstant;
   stream.xingFrames = 0;
-  stream.hasId3v1 = 0;
+  stream.hasId3v1 = false;
   stream.id3v1Tag = {};
-  stream.hasId3v2 = 0;
+  stream.hasId3v2 = false;
   stream.cursor = 0;
   stream.resyncCount = 0;
 }

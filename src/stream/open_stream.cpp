@@ -156,11 +156,11 @@ OpenProblem openAudioStream(AudioStream& stream) {
       stream.sourceFile.readAt(stream.fileSize - 128, stream.id3v1Tag.data(), 128) == 128 &&
       std::memcmp(stream.id3v1Tag.data(), "TAG", 3) == 0) {
     stream.audioEnd = stream.fileSize - 128;
-    stream.hasId3v1 = 1;
+    stream.hasId3v1 = true;
   }
   uint8_t head[50] = {};
   const size_t n = stream.sourceFile.readAt(0, head, sizeof head);
-  if (n >= 3 && std::memcmp(head, "ID3", 3) == 0) stream.hasId3v2 = 1;
+  if (n >= 3 && std::memcmp(head, "ID3", 3) == 0) stream.hasId3v2 = true;
   stream.sourceFile.seek(0);
 
   // A file that is nothing but a tag frame and an ID3v1 tag has no audio.

@@ -73,7 +73,7 @@ TEST(FileInfoDialog, ATagTypedIntoTheDialogIsWrittenAndReadBackByFfprobe) {
   control<QLineEdit>(dialog, 686)->setText("a comment of exactly thirty ch");
   control<QPushButton>(dialog, 611)->click();
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
-  EXPECT_EQ(f.session.stream.hasId3v1, 1);
+  EXPECT_TRUE(f.session.stream.hasId3v1);
 
   test::TempDir dir;
   const fs::path out = dir / "tagged.mp3";
@@ -114,7 +114,7 @@ TEST(FileInfoDialog, CancelKeepsTheTagButTheXingBoxActsAtOnce) {
   control<QPushButton>(dialog, 612)->click();
   EXPECT_EQ(dialog.result(), QDialog::Rejected);
   EXPECT_EQ(f.session.stream.id3v1Tag, before);
-  EXPECT_EQ(f.session.stream.hasId3v1, 1);
+  EXPECT_TRUE(f.session.stream.hasId3v1);
   EXPECT_EQ(f.session.settings.write_xing, writeXing ? 0 : 1);
 }
 
