@@ -24,7 +24,7 @@ namespace quillane {
 // Rec: opens the encoder and the input device and starts capturing (the meter
 // moves, nothing is written). With queryOnly only asks whether the system's codec
 // can produce the configured format, without side effects. False on failure,
-// after the Part's message through the host.
+// after the message through the host.
 bool recordInit(AudioSession& session, Host& host, bool queryOnly = false);
 // Play while capturing: opens the output file and starts writing. False (with a
 // message) when the file cannot be created.
