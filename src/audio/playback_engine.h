@@ -1,17 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
-#include <memory>
-#include <vector>
 
 #include "audio/audio_session.h"
-#include "audio/output_device.h"
 #include "audio/playback_host.h"
 
 namespace quillane {
-
-class Decoder;
 
 // --- Requests from the commands ------------------------------------------------
 

@@ -1,23 +1,15 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <ctime>
-#include <deque>
-#include <functional>
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "audio/audio_session.h"
 #include "audio/input_device.h"
-#include "audio/mp3_encoder.h"
 #include "session/host.h"
-#include "settings/safe_writer.h"
 #include "settings/settings.h"
 
 namespace quillane {
-
 
 // --- The engine ----------------------------------------------------------------------
 
