@@ -17,6 +17,11 @@ namespace quillane {
 // The threads an analysis scan runs on by default: one per core.
 int defaultScanThreads();
 
+// What a scan thread decodes with: the session's file (through a handle of its
+// own), edits and settings, and the stream's state at the cursor. False when the
+// file could not be opened again.
+bool copyForReading(const Session& from, Session& to);
+
 // Normalize's peak search on several threads, with the result of the one-thread
 // scan. The selection is cut at the starts of the one-thread scan's blocks (of
 // kNormalizeFramesPerBlock edited frames), into one run of blocks per thread. Each
