@@ -58,7 +58,7 @@ bool ParallelPauseScan::start(int64_t begin, int64_t end) {
 
 void ParallelPauseScan::publishLanding(Trace& trace, int64_t landing) {
   std::lock_guard lock(mutex_);
-  trace.landings.push_back(landing);
+  if (trace.landings.size() < kMaxLandings) trace.landings.push_back(landing);
   trace.lastLanding = landing;
   changed_.notify_all();
 }

@@ -48,7 +48,9 @@ struct PauseChain {
 // frame. Where two scans never meet (loud sound sampled in step), the earlier
 // thread goes on through the later part, at most as fast as the later thread.
 // Memory: the pauses found, and the landings of a thread that no earlier thread
-// has caught up with (a few bytes per six frames).
+// has caught up with, at most kMaxLandings of them (8 bytes for six frames of loud
+// sound: 512 kB for about three hours at 128 kbit/s). An earlier thread that
+// reaches past them goes on by itself.
 class ParallelPauseScan {
  public:
   // The session is read at start() only; the threads never touch it.
@@ -74,6 +76,7 @@ class ParallelPauseScan {
 
  private:
   static constexpr size_t kNone = SIZE_MAX;
+  static constexpr size_t kMaxLandings = size_t{1} << 16;
   struct Trace {
     int64_t begin = 0;
     int64_t partEnd = 0;               // where the next thread's part begins
@@ -82,7 +85,7 @@ class ParallelPauseScan {
     Session session;                   // the thread's own file handle and settings
     // Guarded by mutex_:
     std::deque<int64_t> landings;      // not yet passed by an earlier thread
-    int64_t lastLanding = -1;
+    int64_t lastLanding = -1;          // noted or not
     bool ended = false;
     bool failed = false;
     size_t joins = kNone;              // the later thread it joined,
