@@ -113,9 +113,14 @@ echo "timing on $hour ($L s, $(stat -c %s "$hour") bytes), $(nproc) cores..." >&
 compare version "$runs" "$q --version" mpg123 "mpg123 --version"
 compare info "$runs" "$q info $(printf %q "$minute")" mpg123 "mpg123 --version"
 compare info-hour "$runs" "$q info $h" mpg123 "mpg123 --version"
-compare save "$runs" "$q save $h -o $work/out.mp3 $(save_args "$L")" cat "cat $h > $work/out.mp3"
+# A save is durable (its data is synced before the rename): `cat` and `sync` of
+# the copy is the floor for that, beside the plain copy.
+durable_copy="cat $h > $work/out.mp3 && sync $work/out.mp3"
+compare save "$runs" "$q save $h -o $work/out.mp3 $(save_args "$L")" cat "cat $h > $work/out.mp3" \
+  cat+sync "$durable_copy"
 compare split "$runs" "$q split $h --dir $work/out $(split_cues "$L")" \
   cat "cat $h > $work/out.mp3" \
+  cat+sync "$durable_copy" \
   mp3splt "mp3splt -f -d $work/out $h $(mp3splt_points "$L") >/dev/null 2>&1"
 compare selection "$runs" "$q save $h -o $work/out.mp3 $(selection_args "$L")" \
   ffmpeg "ffmpeg -v error -ss $(at "$L" 0.1667) -to $(at "$L" 0.8333) -i $h -c copy $work/out.mp3"
