@@ -9,6 +9,7 @@
 # QUILLANE_CLI           the tool (default build/bench/src/cli/quillane-cli)
 # QUILLANE_BENCH_CACHE   where the generated files stay (default ~/.cache/quillane-bench)
 # QUILLANE_BENCH_RUNS    timed runs of a fast command (default 10; scans run 3 times)
+# QUILLANE_BENCH_DIR     the window's start-up programs (default build/bench/bench)
 # Needs hyperfine, sox, lame, mpg123, ffmpeg, mp3splt, python3 and GNU time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -113,9 +114,14 @@ echo "timing on $hour ($L s, $(stat -c %s "$hour") bytes), $(nproc) cores..." >&
 compare version "$runs" "$q --version" mpg123 "mpg123 --version"
 compare info "$runs" "$q info $(printf %q "$minute")" mpg123 "mpg123 --version"
 compare info-hour "$runs" "$q info $h" mpg123 "mpg123 --version"
-compare save "$runs" "$q save $h -o $work/out.mp3 $(save_args "$L")" cat "cat $h > $work/out.mp3"
+# A save is durable (its data is synced before the rename): `cat` and `sync` of
+# the copy is the floor for that, beside the plain copy.
+durable_copy="cat $h > $work/out.mp3 && sync $work/out.mp3"
+compare save "$runs" "$q save $h -o $work/out.mp3 $(save_args "$L")" cat "cat $h > $work/out.mp3" \
+  cat+sync "$durable_copy"
 compare split "$runs" "$q split $h --dir $work/out $(split_cues "$L")" \
   cat "cat $h > $work/out.mp3" \
+  cat+sync "$durable_copy" \
   mp3splt "mp3splt -f -d $work/out $h $(mp3splt_points "$L") >/dev/null 2>&1"
 compare selection "$runs" "$q save $h -o $work/out.mp3 $(selection_args "$L")" \
   ffmpeg "ffmpeg -v error -ss $(at "$L" 0.1667) -to $(at "$L" 0.8333) -i $h -c copy $work/out.mp3"
@@ -123,6 +129,17 @@ compare normalize-mpg123 "$scan_runs" "$q normalize $h --decoder mpg123" mpg123 
 compare pauses-mpg123 "$scan_runs" "$q pauses $h --decoder mpg123" mpg123 "mpg123 -q -t $h"
 compare normalize-ffmpeg "$scan_runs" "$q normalize $h --decoder system" ffmpeg "ffmpeg -v error -i $h -f null -"
 compare pauses-ffmpeg "$scan_runs" "$q pauses $h --decoder system" ffmpeg "ffmpeg -v error -i $h -f null -"
+
+# The window: start to the first painted view of the hour file, beside an empty
+# QMainWindow (bench/window_start.sh), when the benchmark programs are built.
+bench_dir=${QUILLANE_BENCH_DIR:-build/bench/bench}
+if [ -x "$bench_dir/window_start_bench" ] && [ -x "$bench_dir/empty_window_bench" ]; then
+  echo "timing the window's start-up..." >&2
+  QUILLANE_BENCH_DIR=$bench_dir bench/window_start.sh "$hour" "$runs" |
+    while read -r who ms mb; do
+      printf "window\ttime\t%s\t%s\nwindow\trss\t%s\t%s\n" "$who" "$ms" "$who" "$mb"
+    done >>"$results"
+fi
 
 # Flat in the file's size: the same commands on 1 minute, 1 hour and 10 hours.
 echo "resident sizes at 1 minute, 1 hour, 10 hours..." >&2

@@ -15,9 +15,9 @@ ROWS = {
     "info": ("`info` of the 1-minute file", ["mpg123"], "< 5 ms, < 8 MB",
              lambda t, m: t["quillane"] < 5 and m["quillane"] < 8),
     "info-hour": ("`info` of the hour file (the same reads as the minute)", ["mpg123"], "", None),
-    "save": ("`save`, 3 cuts and a fade", ["cat"], "≤ 1.25, < 12 MB",
+    "save": ("`save`, 3 cuts and a fade", ["cat", "cat+sync"], "≤ 1.25, < 12 MB",
              lambda t, m: t["quillane"] / t["cat"] <= 1.25 and m["quillane"] < 12),
-    "split": ("`split` into 20 pieces at cues", ["cat", "mp3splt"], "≤ 1.3 to cat, ≤ 0.5 to mp3splt",
+    "split": ("`split` into 20 pieces at cues", ["cat", "cat+sync", "mp3splt"], "≤ 1.3 to cat, ≤ 0.5 to mp3splt",
               lambda t, m: t["quillane"] / t["cat"] <= 1.3 and t["mp3splt"] / t["quillane"] >= 2),
     "selection": ("`save --selection` of 40 minutes", ["ffmpeg"], "≤ 0.25",
                   lambda t, m: t["ffmpeg"] / t["quillane"] >= 4),
@@ -27,18 +27,22 @@ ROWS = {
                       lambda t, m: t["mpg123"] / t["quillane"] >= 1.7),
     "normalize-ffmpeg": ("`normalize --decoder system`", ["ffmpeg"], "", None),
     "pauses-ffmpeg": ("`pauses --decoder system`", ["ffmpeg"], "", None),
+    "window": ("the window: start to the first painted view of the hour file", ["empty"], "≤ 1.2",
+               lambda t, m: t["quillane"] / t["empty"] <= 1.2),
 }
 PEER_COMMANDS = {
     "version": {"mpg123": "`mpg123 --version`"},
     "info": {"mpg123": "`mpg123 --version`"},
     "info-hour": {"mpg123": "`mpg123 --version`"},
-    "save": {"cat": "`cat FILE > OUT`"},
-    "split": {"cat": "`cat FILE > OUT`", "mp3splt": "`mp3splt -f` at the same cues"},
+    "save": {"cat": "`cat FILE > OUT`", "cat+sync": "`cat FILE > OUT && sync OUT`"},
+    "split": {"cat": "`cat FILE > OUT`", "cat+sync": "`cat FILE > OUT && sync OUT`",
+              "mp3splt": "`mp3splt -f` at the same cues"},
     "selection": {"ffmpeg": "`ffmpeg -ss A -to B -i FILE -c copy`"},
     "normalize-mpg123": {"mpg123": "`mpg123 -t`"},
     "pauses-mpg123": {"mpg123": "`mpg123 -t`"},
     "normalize-ffmpeg": {"ffmpeg": "`ffmpeg -f null`"},
     "pauses-ffmpeg": {"ffmpeg": "`ffmpeg -f null`"},
+    "window": {"empty": "an empty `QMainWindow`, to its first paint"},
 }
 
 

@@ -13,6 +13,7 @@
 #include "audio/normalize_scan.h"
 #include "audio/parallel_peak.h"
 #include "session/session.h"
+#include "support/audio_test_files.h"
 #include "support/scripted_host.h"
 #include "support/test_files.h"
 
@@ -72,19 +73,9 @@ Outcome normalize(const std::filesystem::path& path, int useMpglib, bool edited,
   return outcome;
 }
 
-std::vector<std::filesystem::path> testFiles() {
-  std::vector<std::filesystem::path> files;
-  for (const auto& entry : std::filesystem::directory_iterator(test::dataPath(""))) {
-    const std::string ext = entry.path().extension().string();
-    if (ext == ".mp3" || ext == ".mp2" || ext == ".mp1") files.push_back(entry.path());
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
 TEST(ParallelPeak, EveryTestFileAndBothDecodersFindWhatOneThreadFinds) {
   int shared = 0;
-  for (const auto& path : testFiles()) {
+  for (const auto& path : test::audioTestFiles()) {
     for (int useMpglib : {1, 0}) {
       for (bool edited : {false, true}) {
         SCOPED_TRACE(path.filename().string() + (useMpglib ? ", libmpg123" : ", FFmpeg") +

@@ -33,30 +33,6 @@ class QuietHost : public Host {
   void beep() override {}
 };
 
-// What a thread decodes with: the session's file (its own handle), edits and
-// settings.
-bool copyForReading(const AudioSession& from, AudioSession& to) {
-  to.settings = from.settings;
-  to.edits = from.edits;
-  const AudioStream& a = from.stream;
-  AudioStream& b = to.stream;
-  b.sourcePath = a.sourcePath;
-  b.fileSize = a.fileSize;
-  b.audioStart = a.audioStart;
-  b.firstFrameStart = a.firstFrameStart;
-  b.audioEnd = a.audioEnd;
-  b.currentHeader = a.currentHeader;
-  b.avgFrameSize = a.avgFrameSize;
-  b.avgBitrate = a.avgBitrate;
-  b.vbrMode = a.vbrMode;
-  b.xingFrames = a.xingFrames;
-  b.hasId3v1 = a.hasId3v1;
-  b.id3v1Tag = a.id3v1Tag;
-  b.hasId3v2 = a.hasId3v2;
-  b.cursor = a.cursor;
-  return b.sourceFile.open(a.sourcePath, "rb");
-}
-
 // The blocks of the one-thread scan, read as decoderFill reads them (a read that
 // lands on a cut only moves past it) without decoding: calls visit(block, start)
 // for each, and gives their number. Ends early where nothing more can be read, as
@@ -94,6 +70,28 @@ size_t lastBlockOfTick(size_t block) {
 }
 
 }  // namespace
+
+bool copyForReading(const AudioSession& from, AudioSession& to) {
+  to.settings = from.settings;
+  to.edits = from.edits;
+  const AudioStream& a = from.stream;
+  AudioStream& b = to.stream;
+  b.sourcePath = a.sourcePath;
+  b.fileSize = a.fileSize;
+  b.audioStart = a.audioStart;
+  b.firstFrameStart = a.firstFrameStart;
+  b.audioEnd = a.audioEnd;
+  b.currentHeader = a.currentHeader;
+  b.avgFrameSize = a.avgFrameSize;
+  b.avgBitrate = a.avgBitrate;
+  b.vbrMode = a.vbrMode;
+  b.xingFrames = a.xingFrames;
+  b.hasId3v1 = a.hasId3v1;
+  b.id3v1Tag = a.id3v1Tag;
+  b.hasId3v2 = a.hasId3v2;
+  b.cursor = a.cursor;
+  return b.sourceFile.open(a.sourcePath, "rb");
+}
 
 int defaultScanThreads() {
   const unsigned cores = std::thread::hardware_concurrency();

@@ -11,12 +11,17 @@
 
 #include "audio/audio_session.h"
 #include "audio/decoder.h"
-#include "audio/peak_seek.h"  // the decoding it shares out, and the AudioSession it takes
+#include "audio/peak_seek.h"
 
 namespace quillane {
 
 // The threads an analysis scan runs on by default: one per core.
 int defaultScanThreads();
+
+// What a scan thread decodes with: the session's file (through a handle of its
+// own), edits and settings, and the stream's state at the cursor. False when the
+// file could not be opened again.
+bool copyForReading(const AudioSession& from, AudioSession& to);
 
 // Normalize's peak search on several threads, with the result of the one-thread
 // scan. The selection is cut at the starts of the one-thread scan's blocks (of

@@ -1,10 +1,11 @@
 #include "audio/pause_detection.h"
 
-#include <cmath>
+#include <chrono>
 #include <cstdio>
 
 #include "audio/audio_session.h"
 #include "audio/normalize_scan.h"
+#include "audio/parallel_pauses.h"
 #include "edit/edit_model.h"
 
 namespace quillane {
@@ -15,22 +16,6 @@ int scanProgress(int64_t position, int64_t begin, int64_t end) {
   if (end <= begin || position >= end) return 100;
   if (position <= begin) return 0;
   return static_cast<int>((position - begin) * 100 / (end - begin));
-}
-
-// findFrame for a computed offset that may fall outside the audio data.
-int64_t frameNear(AudioStream& stream, int64_t offset) {
-  if (offset < stream.audioStart) offset = stream.audioStart;
-  if (offset >= stream.audioEnd) return stream.audioEnd;
-  const int64_t found = findCurrentFrame(stream, offset);
-  return found < 0 ? stream.audioEnd : found;
-}
-
-// The frame that starts nearest to `frames` average frames from the frame at `from`.
-// Counting from the frame's start and taking the nearest one keeps the result exact
-// for constant bit rates, where a frame is a byte longer or shorter than the average.
-int64_t frameNearest(AudioStream& stream, int64_t from, int frames) {
-  const double target = static_cast<double>(from) + (frames - 0.5) * static_cast<double>(stream.avgFrameSize);
-  return frameNear(stream, static_cast<int64_t>(std::ceil(target)));
 }
 
 }  // namespace
@@ -56,7 +41,7 @@ std::string pauseOffsetText(const Settings& settings) {
 }
 
 PauseDetection::PauseDetection(AudioSession& session, Host& host, DecoderBackendFactory factory)
-    : session_(session), host_(host), seek_(std::move(factory)) {}
+    : session_(session), host_(host), factory_(factory), seek_(std::move(factory)) {}
 
 PauseDetection::~PauseDetection() { peakSeekClose(session_, host_, seek_); }
 
@@ -86,6 +71,10 @@ bool PauseDetection::start() {
     return false;
   }
   running_ = true;
+  if (threads_ > 1) {
+    parallel_ = std::make_unique<ParallelPauseScan>(session_, factory_, threads_, cutWholePause);
+    if (!parallel_->start(scanBegin_, scanEnd_)) parallel_.reset();
+  }
   return true;
 }
 
@@ -93,27 +82,47 @@ bool PauseDetection::markPause(int64_t loudFrame) {
   AudioStream& stream = session_.stream;
   const Settings& settings = session_.settings;
   EditRangeTable& edits = session_.edits;
-  const int64_t cursor = stream.cursor;  // one frame past the loud frame
-  // The cue lies silence_offset - 60 frames from the loud frame's start.
-  const int64_t cue = frameNearest(stream, loudFrame, settings.silence_offset - kSilenceOffsetZero);
-  edits.selection.beg = cue;
-  edits.selection.end = cue;
-  if (cutWholePause && pauseStart_ >= 0 && pauseStart_ < cue) {
-    int64_t beg = frameNearest(stream, pauseStart_, kCutWholePauseKeptFrames);
-    if (beg > cue) beg = cue;
-    if (pauseStart_ < stream.audioStart + kPauseAtStartBytes) beg = stream.audioStart;
-    edits.selection.beg = beg;
-  }
+  const PauseMark mark = placePauseMark(stream, settings, cutWholePause, loudFrame, pauseStart_);
+  edits.selection.beg = mark.beg;
+  edits.selection.end = mark.cue;
   edits.selection.type = kRangeCut;
   releasePendingNames(edits);
   if (!addRangeFromSelection(edits, session_.selectionUndo, false)) return false;
-  stream.cursor = frameNear(stream, cursor + static_cast<int64_t>(settings.silence_skip * stream.avgBitrate / 8.0));
+  stream.cursor = cursorAfterPause(stream, settings, stream.cursor);  // from one frame past the loud frame
   ++foundCount_;
   return true;
 }
 
+bool PauseDetection::markFoundPauses(const PauseChain& chain) {
+  AudioStream& stream = session_.stream;
+  for (const FoundPause& pause : chain.found) {
+    stream.cursor = pause.cursor;
+    pauseStart_ = pause.pauseStart;
+    if (!markPause(pause.loudFrame)) return false;
+  }
+  // Where the scan got to, on the frame it found last.
+  stream.cursor = chain.reached;
+  stream.currentHeader = chain.lastHeader;
+  return true;
+}
+
+bool PauseDetection::stepParallel() {
+  constexpr std::chrono::milliseconds kWait{10};
+  if (!parallel_->waitFinished(kWait)) {
+    progress_ = parallel_->progress();
+    return running_;
+  }
+  const PauseChain chain = parallel_->chain();
+  parallel_.reset();
+  if (!chain.complete) return running_;  // on with one thread, from the begin where the cursor still is
+  tableFull_ = !markFoundPauses(chain);
+  finish();
+  return false;
+}
+
 bool PauseDetection::step() {
   if (!running_) return false;
+  if (parallel_) return stepParallel();
   AudioStream& stream = session_.stream;
   int64_t& cursor = stream.cursor;
   const int quietLimit = session_.settings.silence_level * session_.settings.silence_level;
@@ -138,9 +147,7 @@ bool PauseDetection::step() {
       }
       quietCount_ = 0;
       pauseStart_ = -1;
-      const int64_t next =
-          findCurrentFrame(stream, cursor + static_cast<int64_t>(kLoudSampleSkipFrames * stream.avgFrameSize));
-      cursor = next <= 0 ? scanEnd_ : next;
+      cursor = landingAfterLoudFrame(stream, cursor, scanEnd_);
       peakSeekJumped(seek_);
     }
     progress_ = scanProgress(cursor, scanBegin_, scanEnd_);
@@ -150,6 +157,12 @@ bool PauseDetection::step() {
 }
 
 void PauseDetection::finish() {
+  if (parallel_) {  // stopped while the threads run: what they found so far stays, as with one thread
+    parallel_->cancel();
+    const PauseChain chain = parallel_->chain();
+    parallel_.reset();
+    tableFull_ = !markFoundPauses(chain);
+  }
   if (running_ || seek_.opened) progress_ = scanProgress(session_.stream.cursor, scanBegin_, scanEnd_);
   peakSeekClose(session_, host_, seek_);
   running_ = false;

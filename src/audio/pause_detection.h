@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "audio/audio_session.h"
+#include "audio/pause_positions.h"
 #include "audio/peak_seek.h"
 #include "session/host.h"
 #include "settings/settings.h"
@@ -11,17 +13,15 @@
 
 namespace quillane {
 
+class ParallelPauseScan;
+struct PauseChain;
+
 // Slider ranges of the settings the pause detection uses.
 constexpr int kSilenceLevelMin = 1;
 constexpr int kSilenceLevelMax = 100;
 constexpr int kSilenceDurationMin = 1;
 constexpr int kSilenceDurationMax = 30;
 constexpr int kSilenceOffsetMax = 100;
-constexpr int kSilenceOffsetZero = 60;      // offset position of "0 frames"
-constexpr int kFramesPerDurationUnit = 10;  // silence_duration counts tens of frames
-constexpr int kCutWholePauseKeptFrames = 50;   // a cut pause keeps its first 50 frames
-constexpr int kLoudSampleSkipFrames = 5;       // while loud only every sixth frame is decoded
-constexpr int64_t kPauseAtStartBytes = 1000;   // a pause this close to audioStart is cut from there
 
 // The texts beside the sliders: the threshold "%2.1f dB", the duration of
 // 10 x silence_duration frames "> %2.1f sec" and the cue offset "%d frames".
@@ -34,7 +34,9 @@ std::string pauseOffsetText(const Settings& settings);
 // cutWholePause, a cut over the pause that keeps its first 50 frames), then skips
 // silence_skip seconds. The dialog calls open() when it opens, start() on "&Start",
 // step() from its timer until it returns false, stop() on "St&op" and close() on
-// "&Close". After a scan the cursor is at the scan's begin.
+// "&Close". After a scan the cursor is at the scan's begin. Given more than one
+// thread, the selection is scanned on all of them (ParallelPauseScan) with the
+// same result; step() then waits a little for the threads instead of decoding.
 class PauseDetection {
  public:
   // A factory replaces the decoder back ends chosen by use_mpglib (tests).
@@ -50,6 +52,9 @@ class PauseDetection {
   bool start();
   // One timer tick: up to 50 decoded frames. True when another tick is needed.
   bool step();
+  // The threads to scan on (defaultScanThreads(): one per core); one by default.
+  // Takes effect at the next start().
+  void setThreads(int threads) { threads_ = threads; }
   bool running() const { return running_; }
   void stop();
   // Ends the dialog: stops a running scan and leaves no range current.
@@ -72,10 +77,16 @@ class PauseDetection {
   // could not be added.
   bool markPause(int64_t loudFrame);
   void finish();
+  bool stepParallel();
+  // Marks the pauses the threads found; false when the range table filled up.
+  bool markFoundPauses(const PauseChain& chain);
 
   AudioSession& session_;
   Host& host_;
+  DecoderBackendFactory factory_;
   PeakSeek seek_;
+  std::unique_ptr<ParallelPauseScan> parallel_;
+  int threads_ = 1;
   int64_t scanBegin_ = 0;
   int64_t scanEnd_ = 0;
   int64_t pauseStart_ = -1;

@@ -123,6 +123,7 @@ int runPauses(const PausesOptions& o, const CLI::App& command) {
 
   PauseDetection detection(session, host);
   detection.cutWholePause = o.cutWhole;
+  detection.setThreads(defaultScanThreads());
   detection.open();
   if (!detection.start()) return decoderOpenFailure(host);
   ProgressBar bar("Scanning");

@@ -13,9 +13,12 @@
 #include <QSlider>
 #include <QTest>
 #include <filesystem>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "audio/pause_detection.h"
 #include "dialog_steps.h"
 #include "repeated_audio.h"
 #include "session/command_ids.h"
@@ -234,6 +237,62 @@ TEST(PauseDetectionDialog, StopInTheMiddleKeepsWhatWasFoundAndGivesBackTheCursor
   EXPECT_EQ(found, QStringLiteral("Found: %1").arg(s.edits.count));
   EXPECT_LT(s.edits.count, 40);
   EXPECT_EQ(s.stream.cursor, cursor);
+}
+
+// The threads of this process now.
+int threadCount() {
+  int count = 0;
+  for ([[maybe_unused]] const auto& task : std::filesystem::directory_iterator("/proc/self/task")) ++count;
+  return count;
+}
+
+TEST(PauseDetectionDialog, ScansOnEveryCoreWithTheCuesOfOneThreadAndTakesInputMeanwhile) {
+  test::TempDir dir;
+  const auto source = test::repeatedTones(dir, 150);
+  // The one-thread scan, as the model runs it.
+  Session one;
+  SilentHost quiet;
+  ASSERT_TRUE(test::openInSession(one, source));
+  {
+    PauseDetection detection(one, quiet);
+    detection.open();
+    ASSERT_TRUE(detection.start());
+    while (detection.step()) {
+    }
+    detection.close();
+  }
+  ASSERT_EQ(one.edits.count, 150);
+
+  test::StartedWindow w(source.string());
+  Session& s = w.session;
+  s.settings.autoselect = 0;
+  const int before = threadCount();
+  int most = before;
+  std::set<int> progressShown;
+  QString found;
+  DialogSteps steps;
+  steps.then([] { return pauseDialog() != nullptr; }, [] { control<QPushButton>(601)->click(); })
+      .then(
+          [&] {
+            // Polled from the event loop: every call is the window taking its events.
+            if (!running()) return true;
+            most = std::max(most, threadCount());
+            progressShown.insert(control<QProgressBar>(617)->value());
+            return false;
+          },
+          [] {})
+      .then(ended, [&] {
+        found = valueText("foundCount");
+        control<QPushButton>(613)->click();
+      });
+  w.window->runCommand(cmd::kPauseDetection);
+  ASSERT_TRUE(steps.done());
+  if (std::thread::hardware_concurrency() > 1) {
+    EXPECT_GE(most, before + 2);
+  }
+  EXPECT_GE(progressShown.size(), 3u);  // the bar moved while the threads scanned
+  EXPECT_EQ(found, "Found: 150");
+  EXPECT_EQ(rangesOf(s), rangesOf(one));
 }
 
 }  // namespace

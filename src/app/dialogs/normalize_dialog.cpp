@@ -191,6 +191,7 @@ class NormalizeDialog : public QDialog {
 
 int runNormalizeDialog(Session& session, ShellHost& host, QWidget* parent) {
   NormalizeScan scan(session, host);
+  scan.setThreads(defaultScanThreads());
   if (!scan.open()) return 1;  // the decoder has said why
   NormalizeDialog dialog(session, scan, parent);
   return dialog.run();

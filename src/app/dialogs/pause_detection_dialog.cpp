@@ -17,6 +17,7 @@
 
 #include "app/dialogs/numbered_control.h"
 #include "app/dialogs/scan_timer.h"
+#include "audio/parallel_peak.h"  // defaultScanThreads
 #include "audio/pause_detection.h"
 #include "session/command_ids.h"
 #include "settings/ui_text_ids.h"
@@ -231,6 +232,7 @@ class PauseDetectionDialog : public QDialog {
 
 int runPauseDetectionDialog(Session& session, ShellHost& host, QWidget* parent) {
   PauseDetection detection(session, host);
+  detection.setThreads(defaultScanThreads());
   detection.open();
   PauseDetectionDialog dialog(session, detection, parent);
   return dialog.exec();
