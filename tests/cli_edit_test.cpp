@@ -249,5 +249,23 @@ TEST(CliSplit, PiecesAtCuesWithNamesAndTags) {
   EXPECT_EQ(cli("split " + q(source) + " --dir " + q(dir / "none")).status, 1);  // no ranges
 }
 
+// A damaged ID3v2 tag fails nothing: every piece gets it byte for byte, and one
+// line on stderr says so.
+TEST(CliSplit, ADamagedId3v2TagGoesToThePiecesUnchanged) {
+  test::TempDir dir;
+  Bytes damaged = test::readBytes(test::dataPath("id3v2.mp3"));
+  damaged[10] = '#';  // the first frame's ID
+  test::writeBytes(dir / "damaged.mp3", damaged);
+  const auto run = cli("split " + q(dir / "damaged.mp3") + " --dir " + q(dir / "parts") + " --cue 1");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "quillane-cli: " + (dir / "damaged.mp3").string() +
+                         ": the ID3v2 tag was copied unchanged into every piece (the ID3v2 tag is damaged)\n");
+  for (const char* name : {"Track 01.mp3", "Track 02.mp3"}) {
+    const Bytes piece = test::readBytes(dir / "parts" / name);
+    ASSERT_GT(piece.size(), 463u);
+    EXPECT_EQ(Bytes(piece.begin(), piece.begin() + 463), Bytes(damaged.begin(), damaged.begin() + 463)) << name;
+  }
+}
+
 }  // namespace
 }  // namespace quillane
