@@ -267,5 +267,27 @@ TEST(CliSplit, ADamagedId3v2TagGoesToThePiecesUnchanged) {
   }
 }
 
+// With --sample-accurate the pieces, each decoded gaplessly by mpg123, join to the
+// source's own gapless decode sample for sample; without it each split point
+// loses and adds samples.
+TEST(CliSplit, SampleAccuratePiecesJoinToTheSource) {
+  test::TempDir dir;
+  const auto source = test::dataPath("vbr_xing.mp3");
+  const auto decode = [](const std::filesystem::path& path) {
+    const auto run = test::runCommand("mpg123 -q -s " + q(path));
+    EXPECT_EQ(run.status, 0) << run.err;
+    return run.out;
+  };
+  for (const bool accurate : {true, false}) {
+    const auto folder = dir / (accurate ? "accurate" : "frames");
+    const auto run = cli("split " + q(source) + " --dir " + q(folder) + " --cue 0.7 --cue 1.9" +
+                         (accurate ? " --sample-accurate" : ""));
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::string joined;
+    for (const char* name : {"Track 01.mp3", "Track 02.mp3", "Track 03.mp3"}) joined += decode(folder / name);
+    EXPECT_EQ(joined == decode(source), accurate);
+  }
+}
+
 }  // namespace
 }  // namespace quillane

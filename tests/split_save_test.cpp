@@ -225,6 +225,10 @@ struct SplitFixture : ::testing::Test {
   std::vector<test::DemuxedFrame> frames;
   Bytes source;
 
+  // Frame-exact pieces (the frame at a split point ends one piece and starts the
+  // next); gapless_save_test.cpp tests the sample-accurate ones.
+  SplitFixture() { session.settings.split_sample_accurate = 0; }
+
   void open(const std::filesystem::path& path) {
     ASSERT_TRUE(test::openInSession(session, path));
     frames = test::demuxedFrames(path);

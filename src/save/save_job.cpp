@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <vector>
 
+#include "save/lead_in.h"
 #include "settings/recent_files.h"
 #include "settings/ui_text_ids.h"
 #include "stream/open_stream.h"
@@ -21,6 +23,15 @@ bool endsWithId3v1(BinaryFile& file, int64_t size) {
   if (size < kId3v1Size) return false;
   char tag[3] = {};
   return file.readAt(size - kId3v1Size, tag, 3) == 3 && std::memcmp(tag, "TAG", 3) == 0;
+}
+
+// True when a cut (not a cue, not a gain range) covers part of [from, to).
+bool cutBetween(const EditRangeTable& edits, int64_t from, int64_t to) {
+  for (int i = 0; i < std::min<int>(edits.count, kMaxRanges); ++i) {
+    const EditRange& range = edits.ranges[static_cast<size_t>(i)];
+    if (!range.isGain() && range.beg < range.end && range.beg < to && from < range.end) return true;
+  }
+  return false;
 }
 
 // True when the file holds MPEG audio frames, as opening it would find them.
@@ -155,7 +166,12 @@ bool SaveJob::open() {
 
   audioOffset_ = destination_.tell();
   readPos_ = stream.audioStart;
-  if (s.save.saveSelection && s.edits.hasSelection()) readPos_ = std::max(s.edits.selection.beg, stream.audioStart);
+  stopAfter_ = std::numeric_limits<int64_t>::max();
+  if (s.save.saveSelection && s.edits.hasSelection()) {
+    readPos_ = std::max(s.edits.selection.beg, stream.audioStart);
+    stopAfter_ = s.edits.selection.end;  // the frame at the selection's end is saved too
+    if (s.save.sampleAccurate && gapless_) prepareSampleAccurate();
+  }
   stream.resyncCount = 0;
   opened_ = true;
   buildReport();
@@ -223,6 +239,32 @@ void SaveJob::buildReport() {
     report_ += "\nFrames silenced at cuts: " + std::to_string(reservoir_.silencedFrames());
 }
 
+// A sample-accurate selection: its samples are those of the frames from the one at
+// its start up to the one before its end (the last frame of the audio at the
+// end), as the source decodes them. In front go the frames the first one needs
+// (leadInBefore); the delay makes a gapless decoder drop them with its own 529
+// samples of delay, and a padding of 529 makes it keep the last frame whole. The
+// source's delay and padding stay where the selection reaches its ends.
+void SaveJob::prepareSampleAccurate() {
+  constexpr int kDecoderDelay = 529;
+  AudioStream& stream = session_.stream;
+  const int64_t end = session_.edits.selection.end;
+  const bool toTheEnd = end >= stream.audioEnd;
+  if (!toTheEnd) stopAfter_ = end - 1;
+  int delay = -1;
+  if (readPos_ > stream.audioStart) {
+    // Behind a cut there is nothing to carry: the cut frames are never read.
+    const LeadIn lead = leadInBefore(stream, readPos_);
+    if (!cutBetween(session_.edits, lead.from, readPos_)) {
+      readPos_ = lead.from;
+      delay = std::max(0, lead.frames * lead.samplesPerFrame - kDecoderDelay);
+    } else {
+      delay = 0;
+    }
+  }
+  gapless_->setDelayAndPadding(delay, toTheEnd ? -1 : kDecoderDelay);
+}
+
 // The reservoir carried over a cut goes into the frames written before it.
 bool SaveJob::patchWritten(const std::vector<WrittenPatch>& patches) {
   if (patches.empty()) return true;
@@ -250,8 +292,7 @@ bool SaveJob::step() {
   // Every call of the reader counts as one read, also one that only stepped over a
   // cut or damaged data, so that a slice stays bounded whatever the source holds.
   EditedReading reading{session_.edits};
-  // A selection save ends with the frame at the selection's end.
-  if (session_.save.saveSelection && session_.edits.hasSelection()) reading.stopAfter = session_.edits.selection.end;
+  reading.stopAfter = stopAfter_;
   for (int call = 0; call < kSaveReadsPerStep && readPos_ < audioEnd; ++call) {
     const int64_t from = readPos_;
     const int n = readEditedFrames(session_.stream, reading, buffer_, 0, readPos_, &lastRange_, &framesWritten_);

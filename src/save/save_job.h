@@ -74,6 +74,7 @@ class SaveJob {
   bool writeTagFrame();
   bool completeGaplessTag();
   bool patchWritten(const std::vector<WrittenPatch>& patches);
+  void prepareSampleAccurate();
   void finish();
   void finishOverSource();
   // The message ("Could not create/write to file" and the reason), the temporary
@@ -93,6 +94,7 @@ class SaveJob {
   uint8_t lastRange_ = kNoRange;
   int64_t tagFrameOffset_ = 0;
   int64_t audioOffset_ = 0;  // the destination's first audio byte
+  int64_t stopAfter_ = 0;    // no frame that starts after this offset is written
   // The source's LAME tag rebuilt for this file's audio; none when the source has none.
   std::optional<GaplessTagBuilder> gapless_;
   ReservoirRepair reservoir_;

@@ -95,6 +95,7 @@ class SplitStateGuard {
     session_.save.savePath = folder_;
     session_.save.holdOnWarnings = holdOnWarnings_;
     session_.save.pieceId3v2.clear();
+    session_.save.sampleAccurate = false;
     session_.stream.hasId3v1 = hasId3v1_;
     session_.stream.id3v1Tag = tag_;
   }
@@ -178,6 +179,7 @@ SplitResult splitSaveThrough(Session& session, Host& host, int64_t firstNumber, 
       session.stream.hasId3v1 = 0;
     }
     session.save.saveSelection = true;
+    session.save.sampleAccurate = session.settings.split_sample_accurate != 0;
     session.save.appendMode = false;
     session.save.holdOnWarnings = false;
 
