@@ -17,7 +17,7 @@ gapless decode. For each tool and file it prints:
                granule, that differ from the source by more than --threshold
   pieces ok    pieces every decoder took without a complaint
 
-  bench/gapless_split.py [--seconds 90] [--cli build/h4/src/cli/quillane-cli]
+  bench/gapless_split.py [--seconds 90] [--cli build/h/src/cli/quillane-cli]
                          [--baseline-cli OTHER-quillane-cli] [--keep DIR]
 
 The peers are FFmpeg's stream copy (-ss/-to -c copy) and mp3splt's default mode,
@@ -89,8 +89,10 @@ def pieces_sorted(folder):
     return [os.path.join(folder, n) for n in names]
 
 
-def split_quillane(cli, source, cues, folder):
+def split_quillane(cli, source, cues, folder, sample_accurate=False):
     cmd = [cli, "split", source, "--dir", folder, "--pattern", "%N"]
+    if sample_accurate:
+        cmd.append("--sample-accurate")
     for c in cues:
         cmd += ["--cue", f"{c:.3f}"]
     run(cmd)
@@ -172,7 +174,7 @@ def measure(source_samples, pieces, threshold):
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--seconds", type=float, default=90)
-    parser.add_argument("--cli", default="build/h4/src/cli/quillane-cli")
+    parser.add_argument("--cli", default="build/h/src/cli/quillane-cli")
     parser.add_argument("--baseline-cli", help="a quillane-cli without these features, measured beside it")
     parser.add_argument("--threshold", type=int, default=64, help="sample difference that makes a frame garbage")
     parser.add_argument("--keep", help="keep the work files in this folder")
@@ -181,7 +183,9 @@ def main():
     work = args.keep or tempfile.mkdtemp(prefix="gapless-split-")
     os.makedirs(work, exist_ok=True)
     cues = cue_times(args.seconds)
-    tools = [("Quillane", lambda s, f: split_quillane(os.path.abspath(args.cli), s, cues, f))]
+    tools = [("Quillane", lambda s, f: split_quillane(os.path.abspath(args.cli), s, cues, f)),
+             ("Quillane --sample-accurate",
+              lambda s, f: split_quillane(os.path.abspath(args.cli), s, cues, f, sample_accurate=True))]
     if args.baseline_cli:
         tools.append(("Quillane (before)", lambda s, f: split_quillane(os.path.abspath(args.baseline_cli), s, cues, f)))
     tools += [("FFmpeg -c copy", lambda s, f: split_ffmpeg(s, cues, f)),

@@ -61,8 +61,8 @@ _quillane_cli() {
   local options
   case $command in
     info) options="--json" ;;
-    save) options="-o --output $edits --selection --append --no-xing --keep-id3v2 --drop-id3v2 --no-id3v1 --force" ;;
-    split) options="--dir --pattern --first --id3v11 --force $edits" ;;
+    save) options="-o --output $edits --selection --sample-accurate --append --no-xing --keep-id3v2 --drop-id3v2 --no-id3v1 --force" ;;
+    split) options="--dir --pattern --first --id3v11 --sample-accurate --force $edits" ;;
     cuesheet | project) options="-o --output $edits --auto-cue --force" ;;
     ranges) options="$edits --json" ;;
     decode) options="-o --output $edits --selection --force --decoder" ;;

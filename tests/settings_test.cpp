@@ -104,6 +104,7 @@ const char* const kDefaultFileLines[] = {
     "file_savepath=Recording",
     "split_name=Track %N",
     "split_id3v11=0",
+    "split_sample_accurate=1",
     "version=1.39",
     "rec_adddate=0",
     "rec_appenddata=0",
@@ -186,6 +187,7 @@ Settings everyMemberChanged() {
   s.file_savepath = "/home/u/Recordings/live";
   s.split_name = "%A - %T (%N)";
   s.split_id3v11 = 1;
+  s.split_sample_accurate = 0;
   s.rec_adddate = 1;
   s.rec_appenddata = 1;
   s.device_in = 2;
@@ -251,6 +253,7 @@ Settings everyMemberChanged() {
     EXPECT_EQ((a).file_savepath, (b).file_savepath);                \
     EXPECT_EQ((a).split_name, (b).split_name);                      \
     EXPECT_EQ((a).split_id3v11, (b).split_id3v11);                  \
+    EXPECT_EQ((a).split_sample_accurate, (b).split_sample_accurate);  \
     EXPECT_EQ((a).rec_adddate, (b).rec_adddate);                    \
     EXPECT_EQ((a).rec_appenddata, (b).rec_appenddata);              \
     EXPECT_EQ((a).device_in, (b).device_in);                        \
@@ -411,6 +414,7 @@ TEST_F(SettingsFileTest, HostileNumbersAreHeldWithinTheirLimits) {
       {"high_pri", "-7", 1},              {"big_timer", "3", 1},              {"big_relative", max64, 1},
       {"show_milisec", "10", 1},          {"db_scale", "1", 1},               {"bitrate_graph", "256", 1},
       {"margin", "65536", 1},             {"autoselect", "0", 0},             {"split_id3v11", two31, 1},
+      {"split_sample_accurate", "-3", 1}, {"split_sample_accurate", "0", 0},
       {"rec_adddate", "-2147483648", 1},  {"rec_appenddata", "x", 0},
       {"level_height", "-200", 0},        {"level_height", "161", 160},       {"level_height", "60", 60},
       {"mouse_method", "2", 1},           {"mouse_method", "-", 0},           {"zoomlevel", "abc", 1},

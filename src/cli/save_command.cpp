@@ -19,6 +19,7 @@ struct SaveOptions {
   bool dropId3v2 = false;
   bool noId3v1 = false;
   bool force = false;
+  bool sampleAccurate = false;
 };
 
 int runSave(const SaveOptions& o, const CLI::App& command) {
@@ -31,6 +32,7 @@ int runSave(const SaveOptions& o, const CLI::App& command) {
   // The ID3v2 tag (the bytes before the first frame) is kept unless dropped.
   session.settings.keep_id3v2 = o.dropId3v2 ? 0 : 1;
   if (o.noId3v1) session.stream.hasId3v1 = false;
+  session.save.sampleAccurate = o.sampleAccurate;
 
   SaveRequest request;
   request.out = o.out;
@@ -62,6 +64,8 @@ void registerSaveCommand(CLI::App& app, CommandResult& result) {
       ->excludes("--keep-id3v2");
   command->add_flag("--no-id3v1", o->noId3v1, "Write no ID3v1 tag");
   command->add_flag("--force", o->force, "Overwrite an existing OUT");
+  command->add_flag("--sample-accurate", o->sampleAccurate,
+                    "With --selection and a LAME tag: exactly the samples from A up to B for gapless players");
   command->footer(
       "Positions: [[h:]m:]s[.fraction] or @byte-offset, each moved to the frame found there.\n"
       "Gains: --gain A-B:STEPS or A-B:BEG:END in global_gain steps of 1.5 dB (-32..+32); write\n"

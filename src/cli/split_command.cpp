@@ -24,6 +24,7 @@ struct SplitOptions {
   int64_t first = 1;
   bool id3v11 = false;
   bool force = false;
+  bool sampleAccurate = false;
 };
 
 // The pieces' names, as the split will make them.
@@ -48,6 +49,7 @@ int runSplit(const SplitOptions& o, const CLI::App& command) {
   if (folder.empty() || folder.back() != '/') folder += '/';
   session.settings.split_name = o.pattern;
   session.settings.split_id3v11 = o.id3v11 ? 1 : 0;
+  session.settings.split_sample_accurate = o.sampleAccurate ? 1 : 0;
   const std::vector<std::string> paths = piecePaths(session, folder, o.first);
   std::set<std::string> names;
   for (const std::string& path : paths) {
@@ -71,6 +73,9 @@ int runSplit(const SplitOptions& o, const CLI::App& command) {
   for (const std::string& path : result.writtenPaths) std::cout << path << "\n";
   std::ostream& report = result.ok ? std::cout : std::cerr;
   for (const std::string& message : messages) report << (result.ok ? "" : "quillane-cli: ") << message << "\n";
+  if (!result.id3v2Problem.empty())
+    std::cerr << "quillane-cli: " << o.source << ": the ID3v2 tag was copied unchanged into every piece ("
+              << result.id3v2Problem << ")\n";
   if (!result.ok && messages.empty()) return failWith(folder + ": the split did not finish");
   return result.ok ? kExitOk : kExitFailure;
 }
@@ -93,6 +98,8 @@ void registerSplitCommand(CLI::App& app, CommandResult& result) {
       ->check(CLI::Range(int64_t{0}, kLastFirstNumber));
   command->add_flag("--id3v11", o->id3v11, "Give every piece an ID3v1.1 tag");
   command->add_flag("--force", o->force, "Overwrite pieces that exist already");
+  command->add_flag("--sample-accurate", o->sampleAccurate,
+                    "Pieces that a gapless player joins without a gap or overlap (sources with a LAME tag)");
   command->callback([o, command, &result] { result.exitCode = runSplit(*o, *command); });
 }
 

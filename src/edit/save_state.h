@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace quillane {
 
@@ -12,6 +14,11 @@ struct SaveState {
   bool holdOnWarnings = true;  // keep the progress dialog open after a warning
   bool replaceExisting = true;  // a file of the destination's name may be replaced (the
                                 // window's save dialog has asked); the command line says so with --force
+  // A selection save (a split piece) of a source with a LAME tag gives gapless
+  // decoders exactly the samples from its first frame up to its end: it carries the
+  // frames its first one needs to decode, and its tag tells the decoders to drop them.
+  bool sampleAccurate = false;
+  std::vector<uint8_t> pieceId3v2;  // the ID3v2 tag a split piece gets in place of the source's; empty: the source's
   std::string writeError;       // why the last project file or cue sheet could not be written: "path: reason"
 };
 

@@ -64,8 +64,8 @@ std::vector<uint8_t> GaplessTagBuilder::finalFrame() const {
     const uint64_t start = frameStarts_[frameStarts_.size() * static_cast<size_t>(k) / kSeekTableSize];
     values.seekTable[static_cast<size_t>(k)] = static_cast<uint8_t>(std::min<uint64_t>(255, 256 * start / audioBytes_));
   }
-  values.delay = firstFrameKept() ? source_.delay : 0;
-  values.padding = lastFrameKept() ? source_.padding : 0;
+  values.delay = delay_ >= 0 ? delay_ : firstFrameKept() ? source_.delay : 0;
+  values.padding = padding_ >= 0 ? padding_ : lastFrameKept() ? source_.padding : 0;
   values.musicCrc = musicCrc_;
   return buildLameTagFrame(source_, values);
 }

@@ -36,6 +36,12 @@ class GaplessTagBuilder {
     musicCrc_ = crc;
     musicCrcStale_ = false;
   }
+  // The delay and padding to write in place of those of the ends kept (a piece
+  // that carries frames a gapless decoder is to drop).
+  void setDelayAndPadding(int delay, int padding) {
+    delay_ = delay;
+    padding_ = padding;
+  }
   // The tag frame for everything added.
   std::vector<uint8_t> finalFrame() const;
 
@@ -55,6 +61,8 @@ class GaplessTagBuilder {
   uint16_t firstBitrate_ = 0;
   bool sameBitrate_ = true;
   bool musicCrcStale_ = false;
+  int delay_ = -1;    // -1: the source's where its first frame is kept, else 0
+  int padding_ = -1;  // -1: the source's where its last frame is kept, else 0
 };
 
 // The music CRC of a file's bytes from `from` to its end. false when it can't be read.

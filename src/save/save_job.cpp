@@ -3,25 +3,36 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "edit/edit_session.h"
+#include "save/lead_in.h"
 #include "settings/recent_files.h"
 #include "settings/ui_text_ids.h"
 #include "stream/open_stream.h"
+#include "stream/reservoir_bytes.h"
 #include "stream/vbr_tag.h"
 
 namespace quillane {
 namespace {
 
 constexpr int64_t kId3v1Size = 128;
-constexpr int64_t kLeadingDataLimit = 62000;  // leading data is copied only when shorter
 
 // True when the file's last 128 bytes are an ID3v1 tag.
 bool endsWithId3v1(BinaryFile& file, int64_t size) {
   if (size < kId3v1Size) return false;
   char tag[3] = {};
   return file.readAt(size - kId3v1Size, tag, 3) == 3 && std::memcmp(tag, "TAG", 3) == 0;
+}
+
+// True when a cut (not a cue, not a gain range) covers part of [from, to).
+bool cutBetween(const EditRangeTable& edits, int64_t from, int64_t to) {
+  for (int i = 0; i < std::min<int>(edits.count, kMaxRanges); ++i) {
+    const EditRange& range = edits.ranges[static_cast<size_t>(i)];
+    if (!range.isGain() && range.beg < range.end && range.beg < to && from < range.end) return true;
+  }
+  return false;
 }
 
 // True when the file holds MPEG audio frames, as opening it would find them.
@@ -121,6 +132,11 @@ bool SaveJob::open() {
   framesWritten_ = 0;
   lastRange_ = kNoRange;
   tagFrameOffset_ = 0;
+  audioOffset_ = 0;
+  gapless_.reset();
+  reservoir_ = ReservoirRepair([&stream](int64_t frameStart, int maxBytes) {
+    return reservoirBefore(stream.sourceFile, stream.audioStart, frameStart, maxBytes);
+  });
   report_.clear();
   warning_ = false;
   opened_ = false;
@@ -146,36 +162,71 @@ bool SaveJob::open() {
   // The frames go out in blocks of about 62 KB: each one a single write.
   destination_.setUnbuffered();
 
-  // Leading data: the ID3v2 tag and whatever else lies before the first frame. A
-  // Xing/Info tag frame of the source is not part of it: the save writes its own,
-  // and a stale one ahead of it would give players the old frame count.
+  if (!writeLeadingData()) return false;
+  if (!writeTagFrame()) return false;
+
+  audioOffset_ = destination_.tell();
+  readPos_ = stream.audioStart;
+  stopAfter_ = std::numeric_limits<int64_t>::max();
+  if (s.save.saveSelection && s.edits.hasSelection()) {
+    readPos_ = std::max(s.edits.selection.beg, stream.audioStart);
+    stopAfter_ = s.edits.selection.end;  // the frame at the selection's end is saved too
+    if (s.save.sampleAccurate && gapless_) prepareSampleAccurate();
+  }
+  stream.resyncCount = 0;
+  opened_ = true;
+  buildReport();
+  return true;
+}
+
+// Leading data: the ID3v2 tag and whatever else lies before the first frame,
+// whatever its size, or the tag a split gave this piece. A Xing/Info tag frame of
+// the source is not part of it: the save writes its own, and a stale one ahead of
+// it would give players the old frame count.
+bool SaveJob::writeLeadingData() {
+  EditSession& s = session_;
+  AudioStream& stream = s.stream;
   const int64_t leadingEnd = std::min(stream.firstFrameStart, stream.audioStart);
-  if (s.settings.keep_id3v2 && stream.hasId3v2 && leadingEnd < kLeadingDataLimit && !append && leadingEnd > 0) {
-    std::vector<uint8_t> leading(static_cast<size_t>(leadingEnd));
+  if (!s.settings.keep_id3v2 || !stream.hasId3v2 || s.save.appendMode || leadingEnd <= 0) return true;
+  std::vector<uint8_t> leading = s.save.pieceId3v2;
+  if (leading.empty()) {
+    leading.resize(static_cast<size_t>(leadingEnd));
     if (stream.sourceFile.readAt(0, leading.data(), leading.size()) != leading.size()) {
       fail(stream.sourcePath + ": " + std::strerror(errno ? errno : EIO));
       return false;
     }
-    if (!destination_.write(leading.data(), leading.size())) {
+  }
+  if (!destination_.write(leading.data(), leading.size())) {
+    failWriting();
+    return false;
+  }
+  return true;
+}
+
+// The tag frame ahead of the audio, completed when the audio is written: the
+// source's LAME tag (gapless playback) when it has one, else a Xing tag for a
+// variable bit rate. An append keeps the destination's own.
+bool SaveJob::writeTagFrame() {
+  EditSession& s = session_;
+  AudioStream& stream = s.stream;
+  if (!s.settings.write_xing || s.save.appendMode) return true;
+  if (auto tag = sourceLameTag(stream)) {
+    gapless_.emplace(std::move(*tag), stream.audioStart, stream.audioEnd);
+    const std::vector<uint8_t> placeholder = gapless_->placeholder();
+    tagFrameOffset_ = destination_.tell();
+    if (tagFrameOffset_ < 0 || !destination_.write(placeholder.data(), placeholder.size())) {
       failWriting();
       return false;
     }
+    return true;
   }
-
-  // The Xing placeholder, completed when the audio is written.
-  if (s.settings.write_xing && !append && stream.vbrMode > 0) {
+  if (stream.vbrMode > 0) {
     tagFrameOffset_ = destination_.tell();
     if (tagFrameOffset_ < 0 || !writeVbrPlaceholder(destination_, headerAt(stream, stream.audioStart))) {
       failWriting();
       return false;
     }
   }
-
-  readPos_ = stream.audioStart;
-  if (s.save.saveSelection && s.edits.hasSelection()) readPos_ = std::max(s.edits.selection.beg, stream.audioStart);
-  stream.resyncCount = 0;
-  opened_ = true;
-  buildReport();
   return true;
 }
 
@@ -185,6 +236,51 @@ void SaveJob::buildReport() {
     report_ += "\nRe-syncs: " + std::to_string(session_.stream.resyncCount);
     warning_ = true;
   }
+  if (reservoir_.silencedFrames() > 0)
+    report_ += "\nFrames silenced at cuts: " + std::to_string(reservoir_.silencedFrames());
+}
+
+// A sample-accurate selection: its samples are those of the frames from the one at
+// its start up to the one before its end (the last frame of the audio at the
+// end), as the source decodes them. In front go the frames the first one needs
+// (leadInBefore); the delay makes a gapless decoder drop them with its own 529
+// samples of delay, and a padding of 529 makes it keep the last frame whole. The
+// source's delay and padding stay where the selection reaches its ends.
+void SaveJob::prepareSampleAccurate() {
+  constexpr int kDecoderDelay = 529;
+  AudioStream& stream = session_.stream;
+  const int64_t end = session_.edits.selection.end;
+  const bool toTheEnd = end >= stream.audioEnd;
+  if (!toTheEnd) stopAfter_ = end - 1;
+  int delay = -1;
+  if (readPos_ > stream.audioStart) {
+    // Behind a cut there is nothing to carry: the cut frames are never read.
+    const LeadIn lead = leadInBefore(stream, readPos_);
+    if (!cutBetween(session_.edits, lead.from, readPos_)) {
+      readPos_ = lead.from;
+      delay = std::max(0, lead.frames * lead.samplesPerFrame - kDecoderDelay);
+    } else {
+      delay = 0;
+    }
+  }
+  gapless_->setDelayAndPadding(delay, toTheEnd ? -1 : kDecoderDelay);
+}
+
+// The reservoir carried over a cut goes into the frames written before it.
+bool SaveJob::patchWritten(const std::vector<WrittenPatch>& patches) {
+  if (patches.empty()) return true;
+  for (const WrittenPatch& patch : patches) {
+    if (!destination_.seek(audioOffset_ + patch.at) || !destination_.write(patch.bytes.data(), patch.bytes.size())) {
+      failWriting();
+      return false;
+    }
+  }
+  if (!destination_.seekEnd()) {
+    failWriting();
+    return false;
+  }
+  if (gapless_) gapless_->audioRewritten();
+  return true;
 }
 
 bool SaveJob::step() {
@@ -197,11 +293,15 @@ bool SaveJob::step() {
   // Every call of the reader counts as one read, also one that only stepped over a
   // cut or damaged data, so that a slice stays bounded whatever the source holds.
   EditedReading reading{session_.edits};
-  // A selection save ends with the frame at the selection's end.
-  if (session_.save.saveSelection && session_.edits.hasSelection()) reading.stopAfter = session_.edits.selection.end;
+  reading.stopAfter = stopAfter_;
   for (int call = 0; call < kSaveReadsPerStep && readPos_ < audioEnd; ++call) {
+    const int64_t from = readPos_;
     const int n = readEditedFrames(session_.stream, reading, buffer_, 0, readPos_, &lastRange_, &framesWritten_);
-    if (n > 0 && !destination_.write(buffer_.bytes.data(), static_cast<size_t>(n))) {
+    if (n <= 0) continue;
+    uint8_t* frames = buffer_.bytes.data();
+    if (!patchWritten(reservoir_.repairBlock(frames, static_cast<size_t>(n), from))) return true;
+    if (gapless_) gapless_->addBlock(frames, static_cast<size_t>(n), from);
+    if (!destination_.write(frames, static_cast<size_t>(n))) {
       failWriting();
       return true;
     }
@@ -233,6 +333,27 @@ bool SaveJob::completeVbrHeader() {
   return true;
 }
 
+// The LAME tag written over its placeholder. The report shows it as it shows the
+// Xing tag of a variable bit rate.
+bool SaveJob::completeGaplessTag() {
+  if (gapless_->musicCrcStale()) {
+    // Bytes were written over: the CRC of the music is taken from the file.
+    uint16_t crc = 0;
+    if (!destination_.flush() || !musicCrcOfFile(destination_, audioOffset_, crc)) {
+      failWriting();
+      return false;
+    }
+    gapless_->setMusicCrc(crc);
+  }
+  const std::vector<uint8_t> tag = gapless_->finalFrame();
+  if (!destination_.seek(tagFrameOffset_) || !destination_.write(tag.data(), tag.size()) || !destination_.seekEnd()) {
+    failWriting();
+    return false;
+  }
+  if (session_.stream.vbrMode > 0) report_ += "\nVBR Header... ok";
+  return true;
+}
+
 void SaveJob::finish() {
   EditSession& s = session_;
   AudioStream& stream = s.stream;
@@ -242,7 +363,11 @@ void SaveJob::finish() {
     refuse(uiText(s.text, ui::kMsgNothingToSave));
     return;
   }
-  if (s.settings.write_xing && stream.vbrMode > 0 && !completeVbrHeader()) return;
+  if (gapless_) {
+    if (!completeGaplessTag()) return;
+  } else if (s.settings.write_xing && stream.vbrMode > 0 && !completeVbrHeader()) {
+    return;
+  }
   if (stream.hasId3v1 &&
       (!destination_.seekEnd() || !destination_.write(stream.id3v1Tag.data(), stream.id3v1Tag.size()))) {
     failWriting();

@@ -1,10 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "edit/edit_session.h"
 #include "edit/frame_reader.h"
+#include "save/gapless_tag.h"
+#include "save/reservoir_repair.h"
 #include "session/host.h"
 #include "settings/safe_writer.h"
 #include "stream/binary_file.h"
@@ -39,7 +43,7 @@ class SaveJob {
   SaveJob& operator=(const SaveJob&) = delete;
 
   // Creates the temporary file for session.save.savePath and writes the leading data
-  // and Xing placeholder. false: "Could not create/write to file" with the path and
+  // and the placeholder of the tag frame (LAME/Info/Xing). false: "Could not create/write to file" with the path and
   // the reason shown (or a refusal: an append to a file that holds no MPEG audio),
   // result() is Failed.
   bool open();
@@ -57,6 +61,8 @@ class SaveJob {
   bool warning() const { return warning_; }
   bool holdOpen() const { return warning_ && session_.save.holdOnWarnings && result_ == Result::Finished; }
   int64_t framesWritten() const { return framesWritten_; }
+  // Frames behind a cut rewritten to decode as silence (their main data was cut away).
+  int framesSilenced() const { return reservoir_.silencedFrames(); }
   int64_t readPos() const { return readPos_; }
 
  private:
@@ -64,6 +70,11 @@ class SaveJob {
   WriteTarget target() const;
   bool openAppend(const WriteTarget& target);
   bool completeVbrHeader();
+  bool writeLeadingData();
+  bool writeTagFrame();
+  bool completeGaplessTag();
+  bool patchWritten(const std::vector<WrittenPatch>& patches);
+  void prepareSampleAccurate();
   void finish();
   void finishOverSource();
   // The message ("Could not create/write to file" and the reason), the temporary
@@ -82,6 +93,11 @@ class SaveJob {
   int64_t framesWritten_ = 0;
   uint8_t lastRange_ = kNoRange;
   int64_t tagFrameOffset_ = 0;
+  int64_t audioOffset_ = 0;  // the destination's first audio byte
+  int64_t stopAfter_ = 0;    // no frame that starts after this offset is written
+  // The source's LAME tag rebuilt for this file's audio; none when the source has none.
+  std::optional<GaplessTagBuilder> gapless_;
+  ReservoirRepair reservoir_;
   std::string report_;
   bool warning_ = false;
   bool opened_ = false;

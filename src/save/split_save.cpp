@@ -4,6 +4,7 @@
 #include <string>
 
 #include "edit/edit_session.h"
+#include "save/id3v2_tag.h"
 #include "settings/ui_text.h"
 #include "settings/ui_text_ids.h"
 
@@ -94,6 +95,8 @@ class SplitStateGuard {
     session_.save.appendMode = false;
     session_.save.savePath = folder_;
     session_.save.holdOnWarnings = holdOnWarnings_;
+    session_.save.pieceId3v2.clear();
+    session_.save.sampleAccurate = false;
     session_.stream.hasId3v1 = hasId3v1_;
     session_.stream.id3v1Tag = tag_;
   }
@@ -107,6 +110,21 @@ class SplitStateGuard {
   bool hasId3v1_;
   Id3v1Bytes tag_;
 };
+
+// The ID3v2 tag of one piece: the source's with the piece's names and number.
+std::vector<uint8_t> pieceId3v2Tag(const std::vector<uint8_t>& source, const SplitNameFields& fields, int64_t total,
+                                   std::string& problem) {
+  if (source.empty()) return {};
+  Id3v2PieceFields piece;
+  piece.title = fields.title;
+  piece.artist = !fields.artist.empty() ? fields.artist : fields.albumArtist;
+  piece.album = fields.albumTitle;
+  piece.track = fields.trackNumber;
+  piece.total = total;
+  Id3v2Rewrite rewrite = id3v2TagForPiece(source, piece);
+  if (!rewrite.problem.empty()) problem = rewrite.problem;
+  return std::move(rewrite.bytes);
+}
 
 void runToEnd(SaveJob& job) {
   while (!job.step()) {
@@ -143,9 +161,15 @@ SplitResult splitSaveThrough(EditSession& session, Host& host, int64_t firstNumb
   // Every piece's tag is built on the source's own tag, never on the piece before.
   const Id3v1Bytes baseTag = session.stream.hasId3v1 ? session.stream.id3v1Tag : Id3v1Bytes{};
 
-  for (const SplitPiece& piece : splitPieces(session.edits, session.stream)) {
+  const std::vector<SplitPiece> pieces = splitPieces(session.edits, session.stream);
+  const std::vector<uint8_t> sourceId3v2 = session.settings.keep_id3v2 && session.stream.hasId3v2
+                                               ? readId3v2Tag(session.stream.sourceFile)
+                                               : std::vector<uint8_t>{};
+  const int64_t lastNumber = static_cast<int64_t>(pieces.size()) + firstNumber - 1;
+  for (const SplitPiece& piece : pieces) {
     ++result.pieces;
     const SplitNameFields fields = splitNameFields(session.edits, piece, result.pieces, firstNumber);
+    session.save.pieceId3v2 = pieceId3v2Tag(sourceId3v2, fields, lastNumber, result.id3v2Problem);
     session.edits.selection.beg = piece.beg;
     session.edits.selection.end = piece.end;
     savePath = splitPiecePath(folder, session.settings.split_name, fields, session.stream.sourcePath);
@@ -156,6 +180,7 @@ SplitResult splitSaveThrough(EditSession& session, Host& host, int64_t firstNumb
       session.stream.hasId3v1 = false;
     }
     session.save.saveSelection = true;
+    session.save.sampleAccurate = session.settings.split_sample_accurate != 0;
     session.save.appendMode = false;
     session.save.holdOnWarnings = false;
 

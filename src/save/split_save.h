@@ -45,6 +45,7 @@ struct SplitResult {
   std::vector<std::string> writtenPaths;  // the pieces saved, in order
   int pieces = 0;                         // pieces started (the failed one included)
   int resyncTotal = 0;                    // re-synchronisations over all pieces
+  std::string id3v2Problem;               // why the source's ID3v2 tag went to the pieces unchanged
 };
 
 // Saves the piece that splitSaveThrough has prepared in the session (the selection,
@@ -56,7 +57,10 @@ using SplitPieceSaver = std::function<bool()>;
 // Saves every piece as a selection save into session.save.savePath, a folder (a
 // separator is appended when missing), named from settings.split_name with the
 // track numbers counting from firstNumber; with settings.split_id3v11 each piece
-// gets an ID3v1.1 tag, else none. Re-syncs are reported once at the end ("Warning").
+// gets an ID3v1.1 tag, else none. With settings.keep_id3v2 each piece gets the
+// source's ID3v2 tag with its own title, artist, album and track "n/total"; a tag
+// that can't be read goes to every piece as it is, and id3v2Problem says why.
+// Re-syncs are reported once at the end ("Warning").
 // Afterwards the selection is empty, saveSelection and appendMode are cleared, and
 // savePath (the folder), holdOnWarnings, the source's tag and hasId3v1 are as before.
 SplitResult splitSave(EditSession& session, Host& host, int64_t firstNumber, const SplitPieceRunner& run = {});

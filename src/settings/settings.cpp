@@ -92,6 +92,7 @@ void forEachSetting(S& s, Visit&& visit) {
   visit("file_savepath", s.file_savepath, kSettingsPathMax);
   visit("split_name", s.split_name, kSettingsSplitNameMax);
   visit("split_id3v11", s.split_id3v11, kFlag);
+  visit("split_sample_accurate", s.split_sample_accurate, kFlag);
   visit("version", s.version, kSettingsVersionMax);
   visit("rec_adddate", s.rec_adddate, kFlag);
   visit("rec_appenddata", s.rec_appenddata, kFlag);

@@ -53,6 +53,7 @@ struct Settings {
   std::string file_savepath = "Recording";
   std::string split_name = "Track %N";
   int32_t split_id3v11 = 0;
+  int32_t split_sample_accurate = 1;  // "Sample-accurate split pieces": gapless pieces (SaveState::sampleAccurate)
   std::string version;  // version of the program that wrote the file read
   int32_t rec_adddate = 0;
   int32_t rec_appenddata = 0;

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+
+#include "stream/audio_stream.h"
+
+namespace quillane {
+
+// The frames a sample-accurate piece that begins with the Layer III frame at
+// `start` carries in front of it, so that its first frame decodes as in the source:
+// the frames before it that the filterbank's overlap reaches (two granules) and
+// the frames before those whose data areas hold their main data (the bit
+// reservoir), no more than the encoder delay field (at most 4095 samples) can make
+// a gapless decoder drop with its own 529 samples: 4 frames of MPEG-1, 8 of
+// MPEG-2 and 2.5.
+struct LeadIn {
+  int64_t from = 0;  // where the first carried frame starts (start when none is)
+  int frames = 0;
+  int samplesPerFrame = 1152;  // 576 for Layer III of MPEG-2 and 2.5
+};
+LeadIn leadInBefore(AudioStream& stream, int64_t start);
+
+}  // namespace quillane
