@@ -359,6 +359,20 @@ TEST_F(SettingsFileTest, RoundTripKeepsUtf8AndLongestTexts) {
   EXPECT_EQ(back.file_recent[5], s.file_recent[5]);
 }
 
+TEST_F(SettingsFileTest, SampleAccuratePiecesAreOnlyOnForNewSettings) {
+  Settings fresh;
+  resetSettings(fresh, dir_ / "missing.ini");
+  EXPECT_EQ(fresh.split_sample_accurate, 1);
+  // Written by a version without the setting: its frame-exact pieces stay.
+  writeRaw("split_name=Track %N\r\nsplit_id3v11=1\r\n");
+  EXPECT_EQ(readBack().split_sample_accurate, 0);
+  writeRaw("split_sample_accurate=1\r\n");
+  EXPECT_EQ(readBack().split_sample_accurate, 1);
+  // A file this version wrote holds the key, whatever its value.
+  ASSERT_TRUE(writeSettings(fresh, file_));
+  EXPECT_EQ(readBack().split_sample_accurate, 1);
+}
+
 TEST_F(SettingsFileTest, ReadsOtherOrderBlankLinesCommentsAndUnknownKeys) {
   writeRaw(
       "; written by hand\r\n"

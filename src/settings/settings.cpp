@@ -261,6 +261,10 @@ bool readSettings(Settings& settings, const std::filesystem::path& file) {
   if (!std::filesystem::is_regular_file(file, ec)) return false;
   std::FILE* in = std::fopen(file.c_str(), "rb");
   if (in == nullptr) return false;
+  // A settings file from before sample-accurate pieces existed has no such key:
+  // its user keeps the frame-exact pieces that version made. New settings start
+  // with them on.
+  settings.split_sample_accurate = 0;
   std::string line;
   while (readLine(in, line, kLineKeep)) applyLine(settings, line);
   std::fclose(in);
