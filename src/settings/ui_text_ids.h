@@ -193,6 +193,7 @@ constexpr int kSplitIntro = 253;
 constexpr int kSplitNaming = 255;
 constexpr int kSplitFirstNumber = 256;
 constexpr int kSplitId3v11 = 257;
+constexpr int kSplitSampleAccurate = 258;
 constexpr int kNormalizeCaption = 275;
 constexpr int kNormalizeIntro = 276;
 constexpr int kNormalizeStop = 277;

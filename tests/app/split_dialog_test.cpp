@@ -105,7 +105,7 @@ TEST(SplitDialog, ThreeCuesWriteFourTaggedFilesThatDecode) {
             [&] {
               QWidget* d = splitDialog();
               EXPECT_EQ(d->windowTitle(), "Split file");
-              for (int id : {601, 611, 612, 621, 641, 642, 661, 662, 663, 664, 681, 682}) {
+              for (int id : {601, 611, 612, 621, 622, 641, 642, 661, 662, 663, 664, 681, 682}) {
                 QWidget* c = control(id);
                 ASSERT_NE(c, nullptr) << id;
                 EXPECT_EQ(c->property("controlId").toInt(), id);
@@ -115,6 +115,8 @@ TEST(SplitDialog, ThreeCuesWriteFourTaggedFilesThatDecode) {
               EXPECT_EQ(control<QLineEdit>(681)->text(), "Track %N");
               EXPECT_EQ(control<QLineEdit>(682)->text(), "1");
               EXPECT_FALSE(control<QCheckBox>(621)->isChecked());
+              EXPECT_EQ(control<QCheckBox>(622)->text(), "Sample-accurate split pieces");
+              EXPECT_TRUE(control<QCheckBox>(622)->isChecked());  // on in new settings
               EXPECT_EQ(control<QGroupBox>(641)->title(), "Select folder for split files:");
               EXPECT_EQ(control<QGroupBox>(642)->title(), "Filename creation");
               EXPECT_TRUE(control<QLabel>(662)->text().startsWith("%N = Track (cue/cut) number\n"));
@@ -125,6 +127,7 @@ TEST(SplitDialog, ThreeCuesWriteFourTaggedFilesThatDecode) {
               QTest::keyClicks(first, "x3");  // digits only
               EXPECT_EQ(first->text(), "3");
               control<QCheckBox>(621)->setChecked(true);
+              control<QCheckBox>(622)->setChecked(false);  // frame-exact pieces, as they are checked below
               DialogSteps::later(d, [] { control<QPushButton>(601)->click(); });
             })
       .then([] { return activeModal("folderChooser") != nullptr; },
@@ -164,6 +167,7 @@ TEST(SplitDialog, ThreeCuesWriteFourTaggedFilesThatDecode) {
   }
   EXPECT_EQ(s.settings.split_name, "%N %T");
   EXPECT_EQ(s.settings.split_id3v11, 1);
+  EXPECT_EQ(s.settings.split_sample_accurate, 0);
   EXPECT_EQ(s.edits.count, 3);
   EXPECT_EQ(s.edits.selection.beg, -1);
   EXPECT_EQ(s.edits.selection.end, -1);
@@ -183,6 +187,7 @@ TEST(SplitDialog, CancelStoresThePatternAndSplitsNothing) {
       EXPECT_FALSE(control<QPushButton>(601)->toolTip().endsWith("earlier.mp3"));
       control<QLineEdit>(681)->setText(escape ? "%T" : "%A %N");
       control<QCheckBox>(621)->setChecked(true);
+      control<QCheckBox>(622)->setChecked(false);
       if (escape)
         QTest::keyClick(splitDialog(), Qt::Key_Escape);
       else
@@ -193,6 +198,7 @@ TEST(SplitDialog, CancelStoresThePatternAndSplitsNothing) {
     EXPECT_EQ(s.settings.split_name, escape ? "%T" : "%A %N");
   }
   EXPECT_EQ(s.settings.split_id3v11, 0);
+  EXPECT_EQ(s.settings.split_sample_accurate, 1);
   EXPECT_TRUE(namesIn(out.path()).empty());
   EXPECT_EQ(s.edits.count, 1);
 }

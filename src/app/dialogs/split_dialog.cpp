@@ -25,6 +25,7 @@ namespace {
 // 611 "&OK" and 612 "&Cancel" come with okCancelButtons.
 constexpr int kFolderButton = 601;
 constexpr int kId3v11Box = 621;
+constexpr int kSampleAccurateBox = 622;
 constexpr int kDestinationGroup = 641;
 constexpr int kNamingGroup = 642;
 constexpr int kIntroText = 661;
@@ -128,6 +129,11 @@ class SplitDialog : public QDialog {
         new QCheckBox(tableLabel(text, ui::kSplitId3v11, "Create ID3v1.1 tags (using %T, %A (or %D), %C, %N)"), group),
         kId3v11Box);
     id3v11_->setChecked(session_.settings.split_id3v11 != 0);
+    // Gapless pieces that start and end at their exact samples (sources with a LAME tag).
+    sampleAccurate_ = numberedControl(
+        new QCheckBox(tableLabel(text, ui::kSplitSampleAccurate, "Sample-accurate split pieces"), group),
+        kSampleAccurateBox);
+    sampleAccurate_->setChecked(session_.settings.split_sample_accurate != 0);
 
     auto* codes = new QHBoxLayout;
     codes->addWidget(wrappedText(tableText(text, ui::kSplitPatternHelp), kPatternHelpText, group), 1);
@@ -139,6 +145,7 @@ class SplitDialog : public QDialog {
     box->addLayout(codes);
     box->addLayout(numberRow);
     box->addWidget(id3v11_);
+    box->addWidget(sampleAccurate_);
     return group;
   }
 
@@ -166,7 +173,10 @@ class SplitDialog : public QDialog {
 
   void finish(bool accepted) {
     session_.settings.split_name = pattern_->text().toStdString();
-    if (accepted) session_.settings.split_id3v11 = id3v11_->isChecked() ? 1 : 0;
+    if (accepted) {
+      session_.settings.split_id3v11 = id3v11_->isChecked() ? 1 : 0;
+      session_.settings.split_sample_accurate = sampleAccurate_->isChecked() ? 1 : 0;
+    }
     done(accepted ? QDialog::Accepted : QDialog::Rejected);
   }
 
@@ -175,6 +185,7 @@ class SplitDialog : public QDialog {
   QLineEdit* pattern_ = nullptr;
   QLineEdit* firstNumber_ = nullptr;
   QCheckBox* id3v11_ = nullptr;
+  QCheckBox* sampleAccurate_ = nullptr;
 };
 
 }  // namespace
