@@ -73,9 +73,8 @@ int runSplit(const SplitOptions& o, const CLI::App& command) {
   for (const std::string& path : result.writtenPaths) std::cout << path << "\n";
   std::ostream& report = result.ok ? std::cout : std::cerr;
   for (const std::string& message : messages) report << (result.ok ? "" : "quillane-cli: ") << message << "\n";
-  if (!result.id3v2Problem.empty())
-    std::cerr << "quillane-cli: " << o.source << ": the ID3v2 tag was copied unchanged into every piece ("
-              << result.id3v2Problem << ")\n";
+  if (const std::string problem = id3v2ProblemText(o.source, result); !problem.empty())
+    std::cerr << "quillane-cli: " << problem << "\n";
   if (!result.ok && messages.empty()) return failWith(folder + ": the split did not finish");
   return result.ok ? kExitOk : kExitFailure;
 }

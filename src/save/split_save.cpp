@@ -200,4 +200,9 @@ SplitResult splitSaveThrough(EditSession& session, Host& host, int64_t firstNumb
   return result;
 }
 
+std::string id3v2ProblemText(const std::string& source, const SplitResult& result) {
+  if (result.id3v2Problem.empty()) return {};
+  return source + ": the ID3v2 tag was copied unchanged into every piece (" + result.id3v2Problem + ")";
+}
+
 }  // namespace quillane

@@ -67,4 +67,8 @@ SplitResult splitSave(EditSession& session, Host& host, int64_t firstNumber, con
 // The same split, with every piece saved by savePiece.
 SplitResult splitSaveThrough(EditSession& session, Host& host, int64_t firstNumber, const SplitPieceSaver& savePiece);
 
+// What the user is told when the pieces got the source's ID3v2 tag unchanged
+// (result.id3v2Problem); empty when each got its own.
+std::string id3v2ProblemText(const std::string& source, const SplitResult& result);
+
 }  // namespace quillane

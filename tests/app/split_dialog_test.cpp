@@ -263,6 +263,30 @@ TEST(SplitDialog, AFolderThatCannotBeWrittenSaysWhyAndWritesNothing) {
   EXPECT_EQ(s.edits.count, 1);
 }
 
+// A source whose ID3v2 tag TagLib can't read splits all the same: every piece gets
+// the tag as it is, and the window says so once, after the pieces.
+TEST(SplitDialog, ADamagedId3v2TagIsReportedOnceAndFailsNothing) {
+  test::TempDir dir;
+  test::Bytes damaged = test::readBytes(test::dataPath("id3v2.mp3"));
+  damaged[10] = '#';  // the first frame's ID
+  const fs::path source = dir / "damaged.mp3";
+  test::writeBytes(source, damaged);
+  test::StartedWindow w(source.string());
+  Session& s = w.session;
+  setCues(s, test::demuxedFrames(source.string()), {20});
+  const fs::path out = dir / "pieces";
+  fs::create_directory(out);
+  s.save.savePath = withSeparator(out);
+  DialogSteps steps;
+  okWhenFolderIs(steps, withSeparator(out));
+  w.window->runCommand(cmd::kSaveSplit);
+  ASSERT_TRUE(steps.done());
+  ASSERT_EQ(w.window->messages.size(), 1u);
+  EXPECT_EQ(w.window->messages[0],
+            source.string() + ": the ID3v2 tag was copied unchanged into every piece (the ID3v2 tag is damaged)");
+  EXPECT_EQ(namesIn(out), (std::set<std::string>{"Track 01.mp3", "Track 02.mp3"}));
+}
+
 // A file-size limit for this process: a write past it fails with EFBIG, as one
 // fails with ENOSPC when the disk is full; put back when the guard ends.
 class FileSizeLimit {

@@ -201,6 +201,10 @@ int runSplitDialog(Session& session, ShellHost& host, QWidget* parent) {
   // first that fails or is cancelled ends the split with the pieces saved so far.
   const SplitResult result =
       splitSaveThrough(session, host, firstNumber, [&host] { return host.runDialog(dlg::kSaving) == 0; });
+  if (const std::string problem = id3v2ProblemText(session.stream.sourcePath, result); !problem.empty()) {
+    host.messageBox(problem, uiText(session.text, ui::kMsgWarning), MessageIcon::Warning, MessageButtons::Ok,
+                    MessageAnswer::Ok);
+  }
   return result.ok ? 0 : 1;
 }
 
