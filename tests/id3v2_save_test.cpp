@@ -8,18 +8,13 @@
 #include "save/save_job.h"
 #include "save/split_save.h"
 #include "support/scripted_host.h"
+#include "support/id3v2_tags.h"
 #include "support/test_files.h"
 
 namespace quillane {
 namespace {
 
 using test::Bytes;
-
-Bytes tagOf(const char* name) {
-  BinaryFile file;
-  EXPECT_TRUE(file.open(test::dataPath(name).string(), "rb"));
-  return readId3v2Tag(file);
-}
 
 std::vector<std::string> framesOfFile(const std::string& path) {
   BinaryFile file;
@@ -43,7 +38,7 @@ TEST(Id3v2Save, ASaveKeepsATagOfAnySize) {
   }
   ASSERT_EQ(job.result(), SaveJob::Result::Finished);
   const Bytes written = test::readBytes(dir / "out.mp3");
-  const Bytes tag = tagOf("id3v2_big.mp3");
+  const Bytes tag = test::id3v2TagOf("id3v2_big.mp3");
   ASSERT_GT(written.size(), tag.size());
   EXPECT_TRUE(std::equal(tag.begin(), tag.end(), written.begin()));
 }

@@ -5,18 +5,13 @@
 #include <vector>
 
 #include "save/id3v2_tag.h"
+#include "support/id3v2_tags.h"
 #include "support/test_files.h"
 
 namespace quillane {
 namespace {
 
 using test::Bytes;
-
-Bytes tagOf(const char* name) {
-  BinaryFile file;
-  EXPECT_TRUE(file.open(test::dataPath(name).string(), "rb"));
-  return readId3v2Tag(file);
-}
 
 TEST(Id3v2Tag, ReadsTheWholeTagWhateverItsSize) {
   struct Case {
@@ -26,7 +21,7 @@ TEST(Id3v2Tag, ReadsTheWholeTagWhateverItsSize) {
   for (const Case& c : {Case{"id3v2.mp3", 463}, Case{"id3v1v2.mp3", 357}, Case{"id3v2_big.mp3", 94500},
                         Case{"cbr128_info.mp3", 0}, Case{"id3v1.mp3", 0}}) {
     SCOPED_TRACE(c.name);
-    const Bytes tag = tagOf(c.name);
+    const Bytes tag = test::id3v2TagOf(c.name);
     EXPECT_EQ(tag.size(), c.length);
     const Bytes file = test::readBytes(test::dataPath(c.name));
     EXPECT_TRUE(std::equal(tag.begin(), tag.end(), file.begin()));
@@ -47,7 +42,7 @@ TEST(Id3v2Tag, APieceKeepsEveryFrameWithItsOwnTitleArtistAndTrack) {
   fields.total = 12;
   for (const char* name : {"id3v2.mp3", "id3v1v2.mp3", "id3v2_big.mp3"}) {
     SCOPED_TRACE(name);
-    const Bytes source = tagOf(name);
+    const Bytes source = test::id3v2TagOf(name);
     const Id3v2Rewrite piece = id3v2TagForPiece(source, fields);
     EXPECT_EQ(piece.problem, "");
     EXPECT_EQ(piece.bytes[3], source[3]);  // the source's version
@@ -69,7 +64,7 @@ TEST(Id3v2Tag, APieceKeepsEveryFrameWithItsOwnTitleArtistAndTrack) {
     EXPECT_EQ(frames, before);
   }
   // The cover picture comes through byte for byte.
-  const Bytes big = tagOf("id3v2_big.mp3");
+  const Bytes big = test::id3v2TagOf("id3v2_big.mp3");
   const Bytes piece = id3v2TagForPiece(big, fields).bytes;
   const Bytes png = {0x89, 'P', 'N', 'G'};
   const auto sourcePng = std::search(big.begin(), big.end(), png.begin(), png.end());
@@ -84,7 +79,7 @@ TEST(Id3v2Tag, ADamagedTagIsReportedAndLeftAsItWas) {
   Id3v2PieceFields fields;
   fields.title = "Piece";
   fields.track = 1;
-  const Bytes source = tagOf("id3v1v2.mp3");
+  const Bytes source = test::id3v2TagOf("id3v1v2.mp3");
   struct Case {
     const char* what;
     size_t at;
