@@ -7,8 +7,10 @@
 
 #include <csignal>
 #include <filesystem>
+#include <memory>
 #include <string>
 
+#include "settings/commit_batch.h"
 #include "support/test_files.h"
 #include "support/tiny_disk.h"
 
@@ -187,6 +189,55 @@ TEST(SafeWriter, ASignalRemovesTheTemporaryFile) {
   EXPECT_EQ(entries(dir.path()), 0u);
   ::close(ready[0]);
   ::close(ready[1]);
+}
+
+// --- Commit batches ------------------------------------------------------------
+
+// A writer holding `text` for `path`, complete but not committed.
+std::unique_ptr<SafeWriter> writtenFile(const fs::path& path, const std::string& text) {
+  auto writer = std::make_unique<SafeWriter>();
+  WriteTarget target;
+  target.path = path.string();
+  EXPECT_TRUE(writer->create(target)) << writer->errorText();
+  EXPECT_TRUE(writer->write(text.data(), text.size()));
+  return writer;
+}
+
+TEST(CommitBatch, NoFileTakesItsNameBeforeTheBatchIsCommitted) {
+  test::TempDir dir;
+  CommitBatch batch;
+  for (const char* name : {"1.mp3", "2.mp3", "3.mp3"}) batch.add(writtenFile(dir / name, name));
+  EXPECT_FALSE(fs::exists(dir / "1.mp3"));
+  EXPECT_EQ(batch.commitAll(), 3u);
+  EXPECT_TRUE(batch.failure().empty());
+  EXPECT_TRUE(batch.empty());
+  for (const char* name : {"1.mp3", "2.mp3", "3.mp3"}) EXPECT_EQ(test::readBytes(dir / name), bytesOf(name));
+  EXPECT_EQ(entries(dir.path()), 3u);  // no temporary file left
+}
+
+// A file that may not be replaced and appeared meanwhile stops the batch there:
+// the files before it are in place, it and the later ones leave nothing behind.
+TEST(CommitBatch, AFailedFileKeepsTheOnesBeforeItAndDropsTheRest) {
+  test::TempDir dir;
+  CommitBatch batch;
+  for (const char* name : {"1.mp3", "2.mp3", "3.mp3"}) batch.add(writtenFile(dir / name, name));
+  test::writeBytes(dir / "2.mp3", bytesOf("someone else's"));
+  EXPECT_EQ(batch.commitAll(), 1u);
+  EXPECT_NE(batch.failure().find("2.mp3"), std::string::npos) << batch.failure();
+  EXPECT_EQ(test::readBytes(dir / "1.mp3"), bytesOf("1.mp3"));
+  EXPECT_EQ(test::readBytes(dir / "2.mp3"), bytesOf("someone else's"));
+  EXPECT_FALSE(fs::exists(dir / "3.mp3"));
+  EXPECT_EQ(entries(dir.path()), 2u);
+}
+
+TEST(CommitBatch, ABatchDroppedUncommittedLeavesNothing) {
+  test::TempDir dir;
+  {
+    CommitBatch batch;
+    batch.add(writtenFile(dir / "1.mp3", "1"));
+    batch.add(writtenFile(dir / "2.mp3", "2"));
+  }
+  EXPECT_EQ(entries(dir.path()), 0u);
 }
 
 }  // namespace

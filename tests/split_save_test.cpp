@@ -274,6 +274,25 @@ TEST_F(SplitFixture, TwoCutsOfARealFile) {
   EXPECT_EQ(session.edits.count, 2);
 }
 
+// The pieces take their names together at the end. Two pieces of one name, where
+// no file may be replaced: the first takes it, the second is refused then, with
+// the message of a failed save, and leaves nothing behind.
+TEST_F(SplitFixture, APieceThatCannotTakeItsNameAtTheEndIsReportedAndLeavesNothing) {
+  open(test::dataPath("tone_silence_tone.mp3"));
+  setRanges(session.edits, {cue(frames[100].pos, "Same")});
+  session.settings.split_name = "Piece";
+  session.save.replaceExisting = false;
+  const SplitResult result = splitSave(session, host, 1);
+  EXPECT_FALSE(result.ok);
+  const std::string first = dir.path().string() + "/Piece.mp3";
+  EXPECT_EQ(result.writtenPaths, std::vector<std::string>{first});
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_NE(host.messages[0].text.find(first), std::string::npos) << host.messages[0].text;
+  EXPECT_EQ(host.messages[0].icon, MessageIcon::Error);
+  EXPECT_EQ(static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir.path()), {})), 1u);
+  expectDecodesCleanly(first);
+}
+
 TEST_F(SplitFixture, CutsAtBothEndsOfARealFile) {
   open(test::dataPath("tone_silence_tone.mp3"));
   const auto& F = frames;

@@ -6,6 +6,8 @@
 
 namespace quillane {
 
+class CommitBatch;
+
 // What the save commands set up for the save engine.
 struct SaveState {
   std::string savePath;     // destination; remembered between saves of one file
@@ -19,6 +21,9 @@ struct SaveState {
   // frames its first one needs to decode, and its tag tells the decoders to drop them.
   bool sampleAccurate = false;
   std::vector<uint8_t> pieceId3v2;  // the ID3v2 tag a split piece gets in place of the source's; empty: the source's
+  // Where a save puts its complete file instead of committing it at once (a split
+  // commits its pieces together); none: each save commits its own.
+  CommitBatch* commitBatch = nullptr;
   std::string writeError;       // why the last project file or cue sheet could not be written: "path: reason"
 };
 

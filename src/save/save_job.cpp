@@ -4,10 +4,12 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "edit/edit_session.h"
 #include "save/lead_in.h"
+#include "settings/commit_batch.h"
 #include "settings/recent_files.h"
 #include "settings/ui_text_ids.h"
 #include "stream/open_stream.h"
@@ -50,12 +52,12 @@ SaveJob::SaveJob(EditSession& session, Host& host) : session_(session), host_(ho
 
 SaveJob::~SaveJob() {
   destination_.close();
-  writer_.abandon();
+  writer_->abandon();
 }
 
 void SaveJob::fail(const std::string& reason) {
   destination_.close();
-  writer_.abandon();  // the destination stays exactly as it was
+  writer_->abandon();  // the destination stays exactly as it was
   result_ = Result::Failed;
   std::string text = uiText(session_.text, ui::kMsgCouldNotWrite);
   if (!reason.empty()) text += "\n" + reason;
@@ -64,13 +66,13 @@ void SaveJob::fail(const std::string& reason) {
 }
 
 void SaveJob::failWriting() {
-  writer_.failWith(WriteError::System, errno);
-  fail(writer_.errorText());
+  writer_->failWith(WriteError::System, errno);
+  fail(writer_->errorText());
 }
 
 bool SaveJob::refuse(const std::string& text) {
   destination_.close();
-  writer_.abandon();
+  writer_->abandon();
   result_ = Result::Failed;
   host_.messageBox(text, uiText(session_.text, ui::kMsgNotPossible), MessageIcon::Error, MessageButtons::Ok,
                    MessageAnswer::Ok);
@@ -117,8 +119,8 @@ bool SaveJob::openAppend(const WriteTarget& target) {
   // An old ID3v1 tag at the end of the destination is replaced by the appended audio.
   int64_t keep = old.size();
   if (endsWithId3v1(old, keep)) keep -= kId3v1Size;
-  if (!writer_.create(target) || !writer_.copyFrom(old.descriptor(), keep)) {
-    fail(writer_.errorText());
+  if (!writer_->create(target) || !writer_->copyFrom(old.descriptor(), keep)) {
+    fail(writer_->errorText());
     return false;
   }
   return true;
@@ -142,7 +144,7 @@ bool SaveJob::open() {
   opened_ = false;
   result_ = Result::Running;
   destination_.close();
-  writer_.abandon();
+  writer_->abandon();
 
   if (s.save.savePath.empty() || !stream.isOpen()) {
     fail("");
@@ -151,11 +153,11 @@ bool SaveJob::open() {
   const WriteTarget where = target();
   if (append) {
     if (!openAppend(where)) return false;
-  } else if (!writer_.create(where)) {
-    fail(writer_.errorText());
+  } else if (!writer_->create(where)) {
+    fail(writer_->errorText());
     return false;
   }
-  if (!destination_.openDescriptor(writer_.descriptor()) || !destination_.seekEnd()) {
+  if (!destination_.openDescriptor(writer_->descriptor()) || !destination_.seekEnd()) {
     failWriting();
     return false;
   }
@@ -382,9 +384,12 @@ void SaveJob::finish() {
   if (overSource()) {
     finishOverSource();
     if (result_ == Result::Failed) return;
+  } else if (s.save.commitBatch) {
+    // Put in place with the other files of the batch (the pieces of a split).
+    s.save.commitBatch->add(std::exchange(writer_, std::make_unique<SafeWriter>()));
   } else {
-    if (!writer_.commit()) {
-      fail(writer_.errorText());
+    if (!writer_->commit()) {
+      fail(writer_->errorText());
       return;
     }
     if (!s.save.saveSelection && !s.save.appendMode) {
@@ -402,8 +407,8 @@ void SaveJob::finishOverSource() {
   // moment one whole file carries the name. Not replaced (another program replaced
   // or removed the source meanwhile, or the folder refused): the source stays open
   // with its edits, so that nothing is lost and the save can be tried again.
-  if (!writer_.commit()) {
-    fail(writer_.errorText());
+  if (!writer_->commit()) {
+    fail(writer_->errorText());
     return;
   }
   closeStream(s.stream);
@@ -414,7 +419,7 @@ void SaveJob::cancel() {
   if (result_ != Result::Running) return;
   // A part of a file is of no use: the destination stays as it was.
   destination_.close();
-  writer_.abandon();
+  writer_->abandon();
   result_ = Result::Cancelled;
 }
 

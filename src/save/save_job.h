@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -86,7 +87,7 @@ class SaveJob {
 
   EditSession& session_;
   Host& host_;
-  SafeWriter writer_;
+  std::unique_ptr<SafeWriter> writer_ = std::make_unique<SafeWriter>();
   BinaryFile destination_;  // the writer's temporary file
   FrameBuffer buffer_;  // the save's own buffer: playback keeps its own
   int64_t readPos_ = 0;

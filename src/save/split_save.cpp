@@ -5,6 +5,7 @@
 
 #include "edit/edit_session.h"
 #include "save/id3v2_tag.h"
+#include "settings/commit_batch.h"
 #include "settings/ui_text.h"
 #include "settings/ui_text_ids.h"
 
@@ -97,6 +98,7 @@ class SplitStateGuard {
     session_.save.holdOnWarnings = holdOnWarnings_;
     session_.save.pieceId3v2.clear();
     session_.save.sampleAccurate = false;
+    session_.save.commitBatch = nullptr;
     session_.stream.hasId3v1 = hasId3v1_;
     session_.stream.id3v1Tag = tag_;
   }
@@ -124,6 +126,20 @@ std::vector<uint8_t> pieceId3v2Tag(const std::vector<uint8_t>& source, const Spl
   Id3v2Rewrite rewrite = id3v2TagForPiece(source, piece);
   if (!rewrite.problem.empty()) problem = rewrite.problem;
   return std::move(rewrite.bytes);
+}
+
+// Puts the pieces saved so far in place, all together; the ones from the first
+// that fails on are removed, with the message a failed save gives. False then.
+// The batch holds the last pieces of writtenPaths (a saver that commits its own
+// files leaves it empty).
+bool commitPieces(CommitBatch& batch, EditSession& session, Host& host, SplitResult& result) {
+  const size_t pending = std::min(batch.size(), result.writtenPaths.size());
+  const size_t committed = batch.commitAll();
+  if (committed >= pending) return true;
+  result.writtenPaths.resize(result.writtenPaths.size() - pending + committed);
+  host.messageBox(uiText(session.text, ui::kMsgCouldNotWrite) + "\n" + batch.failure(),
+                  uiText(session.text, ui::kMsgError), MessageIcon::Error, MessageButtons::Ok, MessageAnswer::Ok);
+  return false;
 }
 
 void runToEnd(SaveJob& job) {
@@ -166,6 +182,10 @@ SplitResult splitSaveThrough(EditSession& session, Host& host, int64_t firstNumb
                                                ? readId3v2Tag(session.stream.sourceFile)
                                                : std::vector<uint8_t>{};
   const int64_t lastNumber = static_cast<int64_t>(pieces.size()) + firstNumber - 1;
+  // The pieces go into place together at the end: syncing each on its own would
+  // cost a journal commit per piece.
+  CommitBatch batch;
+  session.save.commitBatch = &batch;
   for (const SplitPiece& piece : pieces) {
     ++result.pieces;
     const SplitNameFields fields = splitNameFields(session.edits, piece, result.pieces, firstNumber);
@@ -187,9 +207,13 @@ SplitResult splitSaveThrough(EditSession& session, Host& host, int64_t firstNumb
     session.stream.resyncCount = 0;  // a piece that fails to open adds none
     const bool saved = savePiece();
     result.resyncTotal += session.stream.resyncCount;
-    if (!saved) return result;
+    if (!saved) {
+      commitPieces(batch, session, host, result);  // the pieces before it stay
+      return result;
+    }
     result.writtenPaths.push_back(savePath);
   }
+  if (!commitPieces(batch, session, host, result)) return result;
 
   if (result.resyncTotal > 0) {
     host.messageBox(withNumbers(uiText(session.text, ui::kMsgSyncErrors), {result.pieces, result.resyncTotal}),

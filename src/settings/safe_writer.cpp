@@ -309,7 +309,7 @@ bool SafeWriter::stillReplaceable() {
   return true;
 }
 
-bool SafeWriter::commit() {
+bool SafeWriter::syncTemporary() {
   if (descriptor_ < 0) {
     if (error_ == WriteError::None) failWith(WriteError::System, EBADF);
     abandon();
@@ -327,6 +327,13 @@ bool SafeWriter::commit() {
     abandon();
     return false;
   }
+  synced_ = true;
+  return true;
+}
+
+bool SafeWriter::commit(FolderSync folder) {
+  if (!synced_ && !syncTemporary()) return false;
+  synced_ = false;
 
   int renamed = 0;
   if (target_.replaces) {
@@ -355,11 +362,14 @@ bool SafeWriter::commit() {
   }
   unregisterTemporary(slot_);
   temporary_.clear();
-  syncFolder(folderOf(path_));
+  if (folder == FolderSync::Now) syncFolder(folderOf(path_));
   return true;
 }
 
+void syncFolderOf(const std::string& path) { syncFolder(folderOf(path)); }
+
 void SafeWriter::abandon() {
+  synced_ = false;
   if (descriptor_ >= 0) {
     ::close(descriptor_);
     descriptor_ = -1;

@@ -66,15 +66,23 @@ class SafeWriter {
   bool write(const void* bytes, std::size_t count);
   // Copies the first `count` bytes of an open file (an append starts from the old file).
   bool copyFrom(int sourceDescriptor, int64_t count);
-  // Syncs and renames the temporary file into place. False: nothing was replaced,
-  // the temporary file is gone, error() says why.
-  bool commit();
+  // Syncs the temporary file's bytes to the disk and closes it: the first half of
+  // commit(). False: the temporary file is gone, error() says why.
+  bool syncTemporary();
+  // Syncs (when syncTemporary has not) and renames the temporary file into place,
+  // then syncs the folder unless `folder` is Later: then the caller syncs it
+  // (syncFolderOf), once for many files. False: nothing was replaced, the
+  // temporary file is gone, error() says why.
+  enum class FolderSync { Now, Later };
+  bool commit(FolderSync folder = FolderSync::Now);
   // Removes the temporary file; the target stays as it was.
   void abandon();
   // Keeps an uncommitted temporary file on disk (its name is temporaryPath()).
   void keepTemporary();
 
   const std::string& targetPath() const { return target_.path; }
+  // The file written: the target, or the file a link at the target names.
+  const std::string& writtenPath() const { return path_; }
   const std::string& temporaryPath() const { return temporary_; }
   WriteError error() const { return error_; }
   int systemError() const { return errno_; }
@@ -92,11 +100,15 @@ class SafeWriter {
   std::string path_;  // the file written: the target, or the file a link at the target names
   std::string temporary_;
   int descriptor_ = -1;
+  bool synced_ = false;  // syncTemporary has closed the complete temporary file
   int slot_ = -1;  // in the table of temporary files a signal removes
   bool keepTemporary_ = false;
   WriteError error_ = WriteError::None;
   int errno_ = 0;
 };
+
+// Syncs the folder that holds `path`, so that a rename into it lasts.
+void syncFolderOf(const std::string& path);
 
 // Writes `text` as the whole of target.path through a SafeWriter. False: error says why.
 bool writeWholeFile(const WriteTarget& target, std::string_view text, std::string* error = nullptr);
