@@ -14,8 +14,8 @@
 #include <filesystem>
 
 #include "app/main_window.h"
-#include "devices/exit_after_sound.h"
-#include "devices/qt_output_device.h"
+#include "audio/exit_after_sound.h"
+#include "audio/module_sound_devices.h"
 #include "edit/edit_model.h"
 #include "session/command_ids.h"
 
@@ -49,7 +49,7 @@ int runBench(int argc, char** argv) {
   Session session;
   session.settingsFile = dir / "quillane.ini";
   resetEditModel(session, ResetLevel::Everything);
-  QtOutputDevice output;
+  ModuleOutputDevice output;
   session.playback.output = &output;
   int returned = 0;
   int code = 0;

@@ -8,8 +8,6 @@
 
 #include "app/main_window.h"
 #include "app/program_start.h"
-#include "devices/qt_input_device.h"
-#include "devices/qt_output_device.h"
 #include "first_paint.h"
 #include "session/session.h"
 
@@ -17,18 +15,12 @@ int main(int argc, char** argv) {
   using namespace quillane;
   QApplication app(argc, argv);
   std::string file;
-  auto session = startProgram(argc, argv, file);
-
-  QtOutputDevice output;
-  session->playback.output = &output;
-  QtInputDevice input;
-  session->recording.input = &input;
-
-  const Session& s = *session;
+  auto program = startProgram(argc, argv, file);
+  const Session& s = program->session;
   bench::FirstPaint firstPaint(
       [&s](QObject* o) { return o->inherits("quillane::GraphView") && s.stream.audioEnd > 0; });
   app.installEventFilter(&firstPaint);
-  MainWindow window(*session);
+  MainWindow window(program->session);
   window.start(file, false);  // an ordinary start: no first-start questions
   return QApplication::exec();
 }

@@ -6,9 +6,7 @@
 
 #include "app/main_window.h"
 #include "app/program_start.h"
-#include "devices/exit_after_sound.h"
-#include "devices/qt_input_device.h"
-#include "devices/qt_output_device.h"
+#include "audio/exit_after_sound.h"
 #include "session/session.h"
 #include "settings/safe_writer.h"
 
@@ -22,15 +20,9 @@ int main(int argc, char** argv) {
   {
     QApplication app(argc, argv);  // takes Qt's own options out of argv
     std::string file;
-    auto session = startProgram(argc, argv, file);
-
     // The sound devices live as long as the window that receives their notices.
-    QtOutputDevice output;
-    session->playback.output = &output;
-    QtInputDevice input;
-    session->recording.input = &input;
-
-    MainWindow window(*session);
+    auto program = startProgram(argc, argv, file);
+    MainWindow window(program->session);
     window.start(file, true);
     status = app.exec();
   }

@@ -11,12 +11,15 @@
 
 namespace quillane {
 
-std::unique_ptr<Session> startProgram(int argc, char** argv, std::string& file) {
+std::unique_ptr<Program> startProgram(int argc, char** argv, std::string& file) {
   QApplication::setApplicationName(QStringLiteral("Quillane"));
   QApplication::setWindowIcon(programIcon());
   QApplication::setDesktopFileName(QLatin1String(kApplicationId));
 
-  auto session = std::make_unique<Session>();
+  auto program = std::make_unique<Program>();
+  Session* session = &program->session;
+  session->playback.output = &program->output;
+  session->recording.input = &program->input;
   const std::filesystem::path executable = executablePath();
   session->settingsFile = settingsFilePath(executable);
   // Every setting to its default, then the settings file.
@@ -28,7 +31,7 @@ std::unique_ptr<Session> startProgram(int argc, char** argv, std::string& file) 
 
   loadUiText(session->text, session->settings.language,
              languageFolders(dataFolder(executable), session->settingsFile));
-  return session;
+  return program;
 }
 
 }  // namespace quillane

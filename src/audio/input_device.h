@@ -48,6 +48,10 @@ class InputDevice {
   virtual void close() = 0;
 
   virtual bool isOpen() const = 0;
+
+  // Why the last open failed, when the device knows more than that it failed;
+  // empty otherwise.
+  virtual std::string openFailure() const { return {}; }
 };
 
 }  // namespace quillane

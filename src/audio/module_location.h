@@ -7,8 +7,10 @@
 namespace quillane {
 
 // The parts built apart from the programs and loaded only by the commands that
-// need them: the FFmpeg codec module and the command-line tool's sound helper.
+// need them: the FFmpeg codec module, the window's sound devices and the
+// command-line tool's sound helper.
 constexpr const char* kSystemCodecModuleName = "libquillane_ffmpeg.so";
+constexpr const char* kSoundModuleName = "libquillane_sound.so";
 constexpr const char* kSoundHelperName = "quillane-cli-sound";
 // Set, it names the only folder searched (empty: none); tests run without the parts.
 constexpr const char* kModuleFolderVariable = "QUILLANE_MODULE_DIR";

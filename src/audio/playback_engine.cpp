@@ -56,11 +56,6 @@ PlayBuffer* checkedBuffer(AudioSession& session, PlaybackHost& host, int index, 
   return &buffers[index];
 }
 
-void showError(AudioSession& session, Host& host, int textId) {
-  host.messageBox(uiText(session.text, textId), uiText(session.text, ui::kMsgError), MessageIcon::Error,
-                  MessageButtons::Ok, MessageAnswer::Ok);
-}
-
 // Fades sample frame `from` (counted in samples) on over 80 frames, and the 80
 // frames before `to` off, in every channel.
 void fadeSegment(int16_t* samples, int from, int to, int channels) {
@@ -211,7 +206,10 @@ bool startPlayback(AudioSession& session, PlaybackHost& host) {
   if (!handler) handler = [&session, &host](int index) { onBufferDone(session, host, index); };
   if (!playback.output || !playback.output->open(pcmFormat(decoder), session.settings.device_out - 1, handler)) {
     decoderClose(decoder);
-    showError(session, host, ui::kMsgCouldNotOpenDevice);
+    std::string text = uiText(session.text, ui::kMsgCouldNotOpenDevice);
+    if (playback.output && !playback.output->openFailure().empty()) text += "\n" + playback.output->openFailure();
+    host.messageBox(text, uiText(session.text, ui::kMsgError), MessageIcon::Error, MessageButtons::Ok,
+                    MessageAnswer::Ok);
     return false;
   }
 

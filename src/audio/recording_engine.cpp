@@ -97,8 +97,10 @@ bool startCapture(AudioSession& session, Host& host, uint32_t bufferBytes) {
   if (!handler) handler = [&session, &host](int index, uint32_t bytes) { onRecordBuffer(session, host, index, bytes); };
   const int number = static_cast<int>(session.settings.device_in) - 1;
   if (rec.input == nullptr || !rec.input->open(rec.captureFormat, number, handler)) {
+    std::string text = uiText(session.text, ui::kMsgCouldNotOpenDevice);
+    if (rec.input != nullptr && !rec.input->openFailure().empty()) text += "\n" + rec.input->openFailure();
     stopRecording(session, host);
-    showError(host, uiText(session.text, ui::kMsgCouldNotOpenDevice), uiText(session.text, ui::kMsgError));
+    showError(host, text, uiText(session.text, ui::kMsgError));
     return false;
   }
   session.recordInitialised = true;

@@ -13,7 +13,7 @@
 #include "cli/commands.h"
 #include "cli/edit_options.h"
 #include "cli/positions.h"
-#include "devices/exit_after_sound.h"
+#include "audio/exit_after_sound.h"
 #include "devices/qt_output_device.h"
 #include "session/command_ids.h"
 #include "view/time_format.h"

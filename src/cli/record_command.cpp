@@ -19,7 +19,7 @@
 #include "cli/cli_host.h"
 #include "cli/commands.h"
 #include "cli/problem.h"
-#include "devices/exit_after_sound.h"
+#include "audio/exit_after_sound.h"
 #include "devices/qt_input_device.h"
 #include "view/time_format.h"
 

@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-#include "devices/exit_after_sound.h"
+#include "audio/exit_after_sound.h"
 
 // The devices deliver their notices through the event loop of this thread.
 int main(int argc, char** argv) {

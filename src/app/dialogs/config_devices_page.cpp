@@ -1,16 +1,16 @@
 #include "app/dialogs/config_devices_page.h"
 
-#include <QAudioDevice>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
-#include <QMediaDevices>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QVBoxLayout>
+#include <string>
+#include <vector>
 
 #include "app/dialogs/numbered_control.h"
 #include "settings/configuration_rules.h"
@@ -27,15 +27,15 @@ constexpr int kEntryPeakBeep = 211;
 
 // A device list: "System default" and the devices' names, or the one entry
 // `none` when the system reports no device.
-void fillDevices(QComboBox* list, const QList<QAudioDevice>& devices, const char* none, int selected) {
+void fillDevices(QComboBox* list, const std::vector<std::string>& devices, const char* none, int selected) {
   const QSignalBlocker blocker(list);
   list->clear();
-  if (devices.isEmpty()) {
+  if (devices.empty()) {
     list->addItem(QString::fromUtf8(none));
     return;
   }
   list->addItem(QStringLiteral("System default"));
-  for (const QAudioDevice& device : devices) list->addItem(device.description());
+  for (const std::string& device : devices) list->addItem(QString::fromStdString(device));
   list->setCurrentIndex(selected < list->count() ? selected : -1);
 }
 
@@ -72,8 +72,13 @@ DevicesPage::DevicesPage(Session& session, QWidget* parent) : QWidget(parent), s
 
   outputs_ = numberedControl(new QComboBox, 651);
   inputs_ = numberedControl(new QComboBox, 652);
-  fillDevices(outputs_, QMediaDevices::audioOutputs(), "No output devices!", session.settings.device_out);
-  fillDevices(inputs_, QMediaDevices::audioInputs(), "No input devices!", session.settings.device_in);
+  // Listing the devices loads the sound module when nothing has yet.
+  const OutputDevice* output = session.playback.output;
+  const InputDevice* input = session.recording.input;
+  fillDevices(outputs_, output ? output->outputNames() : std::vector<std::string>{}, "No output devices!",
+              session.settings.device_out);
+  fillDevices(inputs_, input ? input->inputNames() : std::vector<std::string>{}, "No input devices!",
+              session.settings.device_in);
 
   bufferMax_ = bufferSlider(631, kBufferMaxLowest, kBufferMaxHighest, this);
   bufferFrames_ = bufferSlider(632, kBufferFramesLowest, kBufferFramesHighest, this);

@@ -1,4 +1,4 @@
-#include "devices/exit_after_sound.h"
+#include "audio/exit_after_sound.h"
 
 #include <cstdio>
 #include <cstdlib>
