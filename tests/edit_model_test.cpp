@@ -685,6 +685,7 @@ TEST(ResetEditModelTest, LevelsClearWhatTheyName) {
     s.stream.id3v1Tag[0] = 'T';
     s.save.saveSelection = true;
     s.save.appendMode = true;
+    s.save.id3v2Edits = Id3v2MainFields{.title = "edited"};
     s.settings.autocue = 5;
   };
 
@@ -710,6 +711,7 @@ TEST(ResetEditModelTest, LevelsClearWhatTheyName) {
   EXPECT_EQ(s.stream.id3v1Tag[0], 0);
   EXPECT_FALSE(s.save.saveSelection);
   EXPECT_FALSE(s.save.appendMode);
+  EXPECT_FALSE(s.save.id3v2Edits.has_value());
   expectFreeSlotsEmpty(s.edits);
   for (const EditRange& r : s.edits.ranges) EXPECT_EQ(r.beg, -1);
   EXPECT_EQ(s.stream.sourcePath, "/music/a.mp3");

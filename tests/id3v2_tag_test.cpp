@@ -13,6 +13,17 @@ namespace {
 
 using test::Bytes;
 
+// The cover picture of id3v2_big.mp3's tag (`big`) came through byte for byte.
+void expectCoverKept(const Bytes& big, const Bytes& rewritten) {
+  const Bytes png = {0x89, 'P', 'N', 'G'};
+  const auto sourcePng = std::search(big.begin(), big.end(), png.begin(), png.end());
+  const auto rewrittenPng = std::search(rewritten.begin(), rewritten.end(), png.begin(), png.end());
+  ASSERT_NE(sourcePng, big.end());
+  ASSERT_NE(rewrittenPng, rewritten.end());
+  const size_t pngSize = 60000;  // most of the picture: it is the tag's bulk
+  EXPECT_TRUE(std::equal(sourcePng, sourcePng + pngSize, rewrittenPng));
+}
+
 TEST(Id3v2Tag, ReadsTheWholeTagWhateverItsSize) {
   struct Case {
     const char* name;
@@ -63,16 +74,100 @@ TEST(Id3v2Tag, APieceKeepsEveryFrameWithItsOwnTitleArtistAndTrack) {
     std::sort(before.begin(), before.end());
     EXPECT_EQ(frames, before);
   }
-  // The cover picture comes through byte for byte.
   const Bytes big = test::id3v2TagOf("id3v2_big.mp3");
-  const Bytes piece = id3v2TagForPiece(big, fields).bytes;
-  const Bytes png = {0x89, 'P', 'N', 'G'};
-  const auto sourcePng = std::search(big.begin(), big.end(), png.begin(), png.end());
-  const auto piecePng = std::search(piece.begin(), piece.end(), png.begin(), png.end());
-  ASSERT_NE(sourcePng, big.end());
-  ASSERT_NE(piecePng, piece.end());
-  const size_t pngSize = 60000;  // most of the picture: it is the tag's bulk
-  EXPECT_TRUE(std::equal(sourcePng, sourcePng + pngSize, piecePng));
+  expectCoverKept(big, id3v2TagForPiece(big, fields).bytes);
+}
+
+bool contains(const Bytes& bytes, const std::string& text) {
+  return std::search(bytes.begin(), bytes.end(), text.begin(), text.end()) != bytes.end();
+}
+
+TEST(Id3v2Tag, TheMainFieldsOfTagsWrittenByLameAndFfmpeg) {
+  struct Case {
+    const char* name;
+    Id3v2MainFields fields;
+  };
+  const Case cases[] = {
+      {"id3v2.mp3",
+       {.title = "Test Tone Two",
+        .artist = "Quillane Tester",
+        .comment = "ID3v2 test comment: a few words so that the tag is not tiny."}},
+      {"id3v1v2.mp3",
+       {.title = "Test Tone Three",
+        .artist = "Quillane Tester",
+        .album = "Quillane Test Data",
+        .year = "2024",  // TYER in this ID3v2.3 tag
+        .track = "3",
+        .genre = "Jazz",
+        .comment = "both tags"}},
+      {"id3v2_big.mp3", {.title = "Big Tag", .artist = "Quillane Tester", .album = "Quillane Test Data", .track = "4"}},
+      {"id3v24.mp3",
+       {.title = "Gr\xC3\xBC\xC3\x9F" "e f\xC3\xBCr 5 \xE2\x82\xAC",
+        .artist = "Quillane Tester",
+        .album = "Quillane Test Data",
+        .year = "2025",
+        .track = "2/9",
+        .genre = "Ambient"}},
+      {"cbr128_info.mp3", {}},  // no tag
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Id3v2Reading reading = id3v2MainFields(test::id3v2TagOf(c.name));
+    EXPECT_EQ(reading.problem, "");
+    EXPECT_EQ(reading.fields.title, c.fields.title);
+    EXPECT_EQ(reading.fields.artist, c.fields.artist);
+    EXPECT_EQ(reading.fields.album, c.fields.album);
+    EXPECT_EQ(reading.fields.year, c.fields.year);
+    EXPECT_EQ(reading.fields.track, c.fields.track);
+    EXPECT_EQ(reading.fields.genre, c.fields.genre);
+    EXPECT_EQ(reading.fields.comment, c.fields.comment);
+  }
+}
+
+TEST(Id3v2Tag, EditedFieldsChangeOnlyTheirFramesInTheTagsOwnVersion) {
+  const Id3v2MainFields& edited = test::kEditedMainFields;
+  for (const char* name : {"id3v2.mp3", "id3v1v2.mp3", "id3v2_big.mp3", "id3v24.mp3"}) {
+    SCOPED_TRACE(name);
+    const Bytes source = test::id3v2TagOf(name);
+    const Id3v2Rewrite rewrite = id3v2TagWithFields(source, edited);
+    ASSERT_EQ(rewrite.problem, "");
+    EXPECT_EQ(rewrite.bytes[3], source[3]);
+    EXPECT_EQ(id3v2MainFields(rewrite.bytes).fields, edited);
+    EXPECT_EQ(test::framesBesideMainFields(rewrite.bytes), test::framesBesideMainFields(source));
+    // An ID3v2.3 tag gets its year as TYER, which TagLib reads as TDRC.
+    EXPECT_EQ(contains(rewrite.bytes, "TYER"), source[3] == 3);
+    EXPECT_EQ(contains(rewrite.bytes, "TDRC"), source[3] == 4);
+  }
+
+  // One field changed, one emptied: the other fields' frames keep their text.
+  const Bytes source = test::id3v2TagOf("id3v1v2.mp3");
+  Id3v2MainFields some = id3v2MainFields(source).fields;
+  some.title = "Only the title";
+  some.comment.clear();
+  const Bytes changed = id3v2TagWithFields(source, some).bytes;
+  std::vector<std::string> before = id3v2FrameList(source);
+  std::vector<std::string> after = id3v2FrameList(changed);
+  std::erase_if(before, [](const std::string& f) { return f.rfind("TIT2", 0) == 0 || f == "COMM"; });
+  EXPECT_EQ(std::erase(after, "TIT2=Only the title"), 1u);
+  EXPECT_EQ(std::count(after.begin(), after.end(), "COMM"), 0);
+  std::sort(before.begin(), before.end());
+  std::sort(after.begin(), after.end());
+  EXPECT_EQ(after, before);
+
+  const Bytes big = test::id3v2TagOf("id3v2_big.mp3");
+  expectCoverKept(big, id3v2TagWithFields(big, test::kEditedMainFields).bytes);
+}
+
+TEST(Id3v2Tag, FieldsForAFileWithoutATagMakeAVersion4Tag) {
+  const Id3v2MainFields fields = {.title = "New", .year = "2026", .track = "1/2", .comment = "made here"};
+  const Bytes tag = id3v2TagWithFields({}, fields).bytes;
+  ASSERT_GT(tag.size(), 10u);
+  EXPECT_EQ(std::string(tag.begin(), tag.begin() + 4), "ID3\x04");
+  const Id3v2Reading reading = id3v2MainFields(tag);
+  EXPECT_EQ(reading.problem, "");
+  EXPECT_EQ(reading.fields, fields);
+  // Nothing filled in: no tag.
+  EXPECT_TRUE(id3v2TagWithFields({}, Id3v2MainFields{}).bytes.empty());
 }
 
 TEST(Id3v2Tag, ADamagedTagIsReportedAndLeftAsItWas) {
@@ -94,9 +189,16 @@ TEST(Id3v2Tag, ADamagedTagIsReportedAndLeftAsItWas) {
     const Id3v2Rewrite piece = id3v2TagForPiece(damaged, fields);
     EXPECT_NE(piece.problem, "");
     EXPECT_EQ(piece.bytes, damaged);
+    const Id3v2Rewrite edited = id3v2TagWithFields(damaged, {.title = "Edited"});
+    EXPECT_EQ(edited.problem, piece.problem);
+    EXPECT_EQ(edited.bytes, damaged);
+    const Id3v2Reading reading = id3v2MainFields(damaged);
+    EXPECT_EQ(reading.problem, piece.problem);
+    EXPECT_EQ(reading.fields, Id3v2MainFields{});
   }
   const Bytes garbage(200, 0x41);
   EXPECT_NE(id3v2TagForPiece(garbage, fields).problem, "");
+  EXPECT_NE(id3v2MainFields(garbage).problem, "");
 }
 
 }  // namespace

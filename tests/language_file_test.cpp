@@ -29,7 +29,7 @@ const std::vector<int> kDialogEntries = {
     240, 248,
     // Split, file info, normalize, gain, pause detection, names and Auto Cue.
     250, 253, 255, 256, 257, 260, 261, 262, 263, 264, 265, 266, 267, 271, 272, 274, 275, 276, 277, 278, 279, 280,
-    283, 284, 285, 286, 288, 289, 290, 291, 293, 294, 296, 297, 298, 299, 301, 304, 305,
+    283, 284, 285, 286, 288, 289, 290, 291, 293, 294, 296, 297, 298, 299, 301, 302, 304, 305,
     // The file's header: language, translator, program version.
     ui::kLanguageName, ui::kLanguageEditedBy, ui::kLanguageProgramVersion};
 

@@ -260,6 +260,7 @@ void resetEditModel(EditSession& session, ResetLevel level) {
     resetStreamState(session.stream);
     session.save.saveSelection = false;
     session.save.appendMode = false;
+    session.save.id3v2Edits.reset();
   }
   if (level >= ResetLevel::FileStateAndSource) session.stream.sourcePath.clear();
   if (level >= ResetLevel::Everything) resetSettings(session.settings, session.settingsFile);

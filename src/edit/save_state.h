@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "edit/id3v2_main_fields.h"
 
 namespace quillane {
 
@@ -20,6 +23,9 @@ struct SaveState {
   // decoders exactly the samples from its first frame up to its end: it carries the
   // frames its first one needs to decode, and its tag tells the decoders to drop them.
   bool sampleAccurate = false;
+  // The main ID3v2 fields as "OK" in the file info dialog left them: a save writes the
+  // source's tag with them (a new tag when the source has none). None: the tag as it is.
+  std::optional<Id3v2MainFields> id3v2Edits;
   std::vector<uint8_t> pieceId3v2;  // the ID3v2 tag a split piece gets in place of the source's; empty: the source's
   // Where a save puts its complete file instead of committing it at once (a split
   // commits its pieces together); none: each save commits its own.

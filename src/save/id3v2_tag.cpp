@@ -1,5 +1,6 @@
 #include "save/id3v2_tag.h"
 
+#include <taglib/commentsframe.h>
 #include <taglib/id3v2frame.h>
 #include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
@@ -68,11 +69,116 @@ int countFrames(const std::vector<uint8_t>& tag, unsigned version) {
 
 TagLib::String utf8(const std::string& text) { return TagLib::String(text, TagLib::String::UTF8); }
 
+std::string toUtf8(const TagLib::String& text) { return text.to8Bit(true); }
+
 void setText(TagLib::ID3v2::Tag& tag, const char* id, const std::string& text) {
   tag.removeFrames(id);
   auto* frame = new TagLib::ID3v2::TextIdentificationFrame(id, TagLib::String::UTF8);
   frame->setText(utf8(text));
   tag.addFrame(frame);
+}
+
+// The tag of `memory` when TagLib reads every frame of it and can write it again
+// in its own version; nullptr, with the reason in `problem`, otherwise.
+TagLib::ID3v2::Tag* editableTag(TagInMemory& memory, const std::vector<uint8_t>& source, std::string& problem) {
+  TagLib::ID3v2::Tag* tag = memory.tag();
+  if (!tag) {
+    problem = "the ID3v2 tag could not be read";
+    return nullptr;
+  }
+  const unsigned version = tag->header()->majorVersion();
+  if (version != 3 && version != 4) {
+    problem = "ID3v2." + std::to_string(version) + " tags are kept as they are";
+    return nullptr;
+  }
+  // Every frame must come through: a tag TagLib reads only in part stays as it is.
+  const int frames = countFrames(source, version);
+  if (frames < 0 || static_cast<unsigned>(frames) != tag->frameList().size()) {
+    problem = "the ID3v2 tag is damaged";
+    return nullptr;
+  }
+  return tag;
+}
+
+std::vector<uint8_t> rendered(const TagLib::ID3v2::Tag& tag, unsigned version) {
+  const TagLib::ByteVector bytes = tag.render(version == 3 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4);
+  return {bytes.begin(), bytes.end()};
+}
+
+// The source's tag changed by `change` and written again in its own version; the
+// source's bytes, with the reason, when TagLib cannot read it whole.
+template <class Change>
+Id3v2Rewrite rewriteTag(const std::vector<uint8_t>& source, Change change) {
+  Id3v2Rewrite result;
+  result.bytes = source;
+  TagInMemory memory(source);
+  TagLib::ID3v2::Tag* tag = editableTag(memory, source, result.problem);
+  if (!tag) return result;
+  change(*tag);
+  result.bytes = rendered(*tag, tag->header()->majorVersion());
+  return result;
+}
+
+// The first text of the frame `id`: empty when the tag has none.
+std::string frameText(const TagLib::ID3v2::Tag& tag, const char* id) {
+  const TagLib::ID3v2::FrameList& frames = tag.frameList(id);
+  return frames.isEmpty() ? std::string() : toUtf8(frames.front()->toString());
+}
+
+// The comment a player shows: the first COMM frame without a description.
+TagLib::ID3v2::CommentsFrame* plainComment(const TagLib::ID3v2::Tag& tag) {
+  for (TagLib::ID3v2::Frame* frame : tag.frameList("COMM")) {
+    auto* comment = dynamic_cast<TagLib::ID3v2::CommentsFrame*>(frame);
+    if (comment && comment->description().isEmpty()) return comment;
+  }
+  return nullptr;
+}
+
+Id3v2MainFields mainFieldsOf(const TagLib::ID3v2::Tag& tag) {
+  Id3v2MainFields fields;
+  fields.title = frameText(tag, "TIT2");
+  fields.artist = frameText(tag, "TPE1");
+  fields.album = frameText(tag, "TALB");
+  fields.year = frameText(tag, "TDRC");  // TagLib reads an ID3v2.3 TYER as TDRC
+  fields.track = frameText(tag, "TRCK");
+  fields.genre = toUtf8(tag.genre());  // ID3v1 genre numbers as their names
+  const TagLib::ID3v2::CommentsFrame* comment = plainComment(tag);
+  fields.comment = comment ? toUtf8(comment->text()) : std::string();
+  return fields;
+}
+
+void setComment(TagLib::ID3v2::Tag& tag, const std::string& text) {
+  TagLib::ID3v2::CommentsFrame* comment = plainComment(tag);
+  if (text.empty()) {
+    if (comment) tag.removeFrame(comment);
+    return;
+  }
+  if (!comment) {
+    comment = new TagLib::ID3v2::CommentsFrame(TagLib::String::UTF8);
+    comment->setLanguage("XXX");  // not known
+    tag.addFrame(comment);
+  }
+  comment->setText(utf8(text));
+}
+
+// Sets the fields of `now` that differ from the tag's own; the others stay as
+// they are, byte for byte.
+void setMainFields(TagLib::ID3v2::Tag& tag, const Id3v2MainFields& now) {
+  const Id3v2MainFields was = mainFieldsOf(tag);
+  const auto change = [&tag](const char* id, const std::string& before, const std::string& after) {
+    if (after == before) return;
+    if (after.empty())
+      tag.removeFrames(id);
+    else
+      setText(tag, id, after);
+  };
+  change("TIT2", was.title, now.title);
+  change("TPE1", was.artist, now.artist);
+  change("TALB", was.album, now.album);
+  change("TDRC", was.year, now.year);  // written as TYER in an ID3v2.3 tag
+  change("TRCK", was.track, now.track);
+  change("TCON", was.genre, now.genre);
+  if (now.comment != was.comment) setComment(tag, now.comment);
 }
 
 }  // namespace
@@ -97,39 +203,36 @@ std::vector<uint8_t> readId3v2Tag(BinaryFile& file) {
 }
 
 Id3v2Rewrite id3v2TagForPiece(const std::vector<uint8_t>& source, const Id3v2PieceFields& fields) {
-  Id3v2Rewrite result;
-  result.bytes = source;
+  return rewriteTag(source, [&fields](TagLib::ID3v2::Tag& tag) {
+    if (fields.title.empty())
+      tag.removeFrames("TIT2");
+    else
+      setText(tag, "TIT2", fields.title);
+    if (!fields.artist.empty()) setText(tag, "TPE1", fields.artist);
+    if (!fields.album.empty()) setText(tag, "TALB", fields.album);
+    tag.removeFrames("TLEN");  // the source's length is no piece's
+    if (fields.track > 0) {
+      std::string track = std::to_string(fields.track);
+      if (fields.total > 0) track += "/" + std::to_string(fields.total);
+      setText(tag, "TRCK", track);
+    }
+  });
+}
+
+Id3v2Reading id3v2MainFields(const std::vector<uint8_t>& source) {
+  Id3v2Reading reading;
+  if (source.empty()) return reading;
   TagInMemory memory(source);
-  TagLib::ID3v2::Tag* tag = memory.tag();
-  if (!tag) {
-    result.problem = "the ID3v2 tag could not be read";
-    return result;
-  }
-  const unsigned version = tag->header()->majorVersion();
-  if (version != 3 && version != 4) {
-    result.problem = "ID3v2." + std::to_string(version) + " tags are kept as they are";
-    return result;
-  }
-  // Every frame must come through: a tag TagLib reads only in part stays as it is.
-  const int frames = countFrames(source, version);
-  if (frames < 0 || static_cast<unsigned>(frames) != tag->frameList().size()) {
-    result.problem = "the ID3v2 tag is damaged";
-    return result;
-  }
-  if (fields.title.empty())
-    tag->removeFrames("TIT2");
-  else
-    setText(*tag, "TIT2", fields.title);
-  if (!fields.artist.empty()) setText(*tag, "TPE1", fields.artist);
-  if (!fields.album.empty()) setText(*tag, "TALB", fields.album);
-  tag->removeFrames("TLEN");  // the source's length is no piece's
-  if (fields.track > 0) {
-    std::string track = std::to_string(fields.track);
-    if (fields.total > 0) track += "/" + std::to_string(fields.total);
-    setText(*tag, "TRCK", track);
-  }
-  const TagLib::ByteVector bytes = tag->render(version == 3 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4);
-  result.bytes.assign(bytes.begin(), bytes.end());
+  if (const TagLib::ID3v2::Tag* tag = editableTag(memory, source, reading.problem)) reading.fields = mainFieldsOf(*tag);
+  return reading;
+}
+
+Id3v2Rewrite id3v2TagWithFields(const std::vector<uint8_t>& source, const Id3v2MainFields& fields) {
+  if (!source.empty()) return rewriteTag(source, [&fields](TagLib::ID3v2::Tag& tag) { setMainFields(tag, fields); });
+  Id3v2Rewrite result;
+  TagLib::ID3v2::Tag tag;
+  setMainFields(tag, fields);
+  if (!tag.frameList().isEmpty()) result.bytes = rendered(tag, 4);
   return result;
 }
 

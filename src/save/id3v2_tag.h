@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "edit/id3v2_main_fields.h"
 #include "stream/binary_file.h"
 
 namespace quillane {
@@ -36,6 +37,20 @@ struct Id3v2Rewrite {
 // ("n/total") of `fields` set, written in the source's version (2.3 or 2.4). A tag
 // TagLib cannot read is left as it was, with the reason in `problem`.
 Id3v2Rewrite id3v2TagForPiece(const std::vector<uint8_t>& tag, const Id3v2PieceFields& fields);
+
+// The main fields of a tag (as readId3v2Tag gives it) as TagLib reads them.
+struct Id3v2Reading {
+  Id3v2MainFields fields;  // all empty for no tag or one that cannot be read
+  std::string problem;     // why the tag cannot be read or written again: empty when it can
+};
+Id3v2Reading id3v2MainFields(const std::vector<uint8_t>& tag);
+
+// The tag with the main fields set to `fields`, read and written by TagLib: only
+// the fields that differ from the tag's are changed (an empty one removes its
+// frame), every other frame is kept and the tag's version (2.3 or 2.4) too. No
+// tag (`tag` empty) gives a new ID3v2.4 tag, or none when every field is empty.
+// A tag TagLib cannot read is left as it was, with the reason in `problem`.
+Id3v2Rewrite id3v2TagWithFields(const std::vector<uint8_t>& tag, const Id3v2MainFields& fields);
 
 // The frames of a tag as TagLib reads them: "ID=text" for text frames, "ID" for
 // the others, in order. Empty for a tag it cannot read.

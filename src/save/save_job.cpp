@@ -9,6 +9,7 @@
 
 #include "edit/edit_session.h"
 #include "save/lead_in.h"
+#include "save/source_id3v2.h"
 #include "settings/commit_batch.h"
 #include "settings/recent_files.h"
 #include "settings/ui_text_ids.h"
@@ -35,6 +36,18 @@ bool cutBetween(const EditRangeTable& edits, int64_t from, int64_t to) {
     if (!range.isGain() && range.beg < range.end && range.beg < to && from < range.end) return true;
   }
   return false;
+}
+
+// The tag a save writes in place of the source's leading data: a split piece's,
+// or the source's with the fields the file info dialog changed (a new tag for a
+// source without one). Empty: the leading data as it is, a tag TagLib cannot
+// read included.
+std::vector<uint8_t> ownId3v2Tag(EditSession& session) {
+  if (!session.save.pieceId3v2.empty()) return session.save.pieceId3v2;
+  if (!session.save.id3v2Edits) return {};
+  Id3v2Rewrite edited = sourceId3v2ForSave(session);
+  if (!edited.problem.empty()) return {};
+  return std::move(edited.bytes);
 }
 
 // True when the file holds MPEG audio frames, as opening it would find them.
@@ -182,16 +195,17 @@ bool SaveJob::open() {
 }
 
 // Leading data: the ID3v2 tag and whatever else lies before the first frame,
-// whatever its size, or the tag a split gave this piece. A Xing/Info tag frame of
-// the source is not part of it: the save writes its own, and a stale one ahead of
-// it would give players the old frame count.
+// whatever its size, or in its place the save's own tag (ownId3v2Tag). A Xing/Info
+// tag frame of the source is not part of it: the save writes its own, and a stale
+// one ahead of it would give players the old frame count.
 bool SaveJob::writeLeadingData() {
   EditSession& s = session_;
   AudioStream& stream = s.stream;
+  if (!s.settings.keep_id3v2 || s.save.appendMode) return true;
+  std::vector<uint8_t> leading = ownId3v2Tag(s);
   const int64_t leadingEnd = std::min(stream.firstFrameStart, stream.audioStart);
-  if (!s.settings.keep_id3v2 || !stream.hasId3v2 || s.save.appendMode || leadingEnd <= 0) return true;
-  std::vector<uint8_t> leading = s.save.pieceId3v2;
   if (leading.empty()) {
+    if (!stream.hasId3v2 || leadingEnd <= 0) return true;
     leading.resize(static_cast<size_t>(leadingEnd));
     if (stream.sourceFile.readAt(0, leading.data(), leading.size()) != leading.size()) {
       fail(stream.sourcePath + ": " + std::strerror(errno ? errno : EIO));

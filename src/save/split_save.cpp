@@ -5,6 +5,7 @@
 
 #include "edit/edit_session.h"
 #include "save/id3v2_tag.h"
+#include "save/source_id3v2.h"
 #include "settings/commit_batch.h"
 #include "settings/ui_text.h"
 #include "settings/ui_text_ids.h"
@@ -178,9 +179,9 @@ SplitResult splitSaveThrough(EditSession& session, Host& host, int64_t firstNumb
   const Id3v1Bytes baseTag = session.stream.hasId3v1 ? session.stream.id3v1Tag : Id3v1Bytes{};
 
   const std::vector<SplitPiece> pieces = splitPieces(session.edits, session.stream);
-  const std::vector<uint8_t> sourceId3v2 = session.settings.keep_id3v2 && session.stream.hasId3v2
-                                               ? readId3v2Tag(session.stream.sourceFile)
-                                               : std::vector<uint8_t>{};
+  // The pieces' tags are built on the source's as the file info dialog left it.
+  const std::vector<uint8_t> sourceId3v2 =
+      session.settings.keep_id3v2 ? sourceId3v2ForSave(session).bytes : std::vector<uint8_t>{};
   const int64_t lastNumber = static_cast<int64_t>(pieces.size()) + firstNumber - 1;
   // The pieces go into place together at the end: syncing each on its own would
   // cost a journal commit per piece.

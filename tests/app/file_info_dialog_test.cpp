@@ -12,6 +12,7 @@
 #include <string>
 
 #include "save/file_facts.h"
+#include "save/id3v2_tag.h"
 #include "save/save_job.h"
 #include "settings/ui_text.h"
 #include "support/scripted_host.h"
@@ -143,6 +144,85 @@ TEST(FileInfoDialog, KeepId3v2IsOnByDefaultAndDecidesWhetherASaveKeepsTheTag) {
     ASSERT_GT(out.size(), leading);
     EXPECT_EQ(std::equal(source.begin(), source.begin() + static_cast<std::ptrdiff_t>(leading), out.begin()), keep);
   }
+}
+
+// The ID3v2 edits: title, artist, album, year, track, genre, comment.
+QLineEdit* id3v2Edit(QWidget& dialog, int field) { return control<QLineEdit>(dialog, 701 + field); }
+
+Id3v2MainFields savedId3v2Fields(const fs::path& path) {
+  BinaryFile file;
+  EXPECT_TRUE(file.open(path.string(), "rb"));
+  return id3v2MainFields(readId3v2Tag(file)).fields;
+}
+
+TEST(FileInfoDialog, OkStoresTheEditedId3v2FieldsCancelLeavesThemAndTheSaveWritesThem) {
+  OpenFile f("id3v1v2.mp3");
+  {
+    FileInfoDialog dialog(f.session, f.host, nullptr);
+    EXPECT_EQ(id3v2Edit(dialog, 0)->text(), "Test Tone Three");
+    EXPECT_EQ(id3v2Edit(dialog, 3)->text(), "2024");
+    EXPECT_EQ(id3v2Edit(dialog, 5)->text(), "Jazz");
+    EXPECT_TRUE(id3v2Edit(dialog, 0)->isEnabled());
+    EXPECT_FALSE(control<QLabel>(dialog, 699)->isVisibleTo(&dialog));
+    id3v2Edit(dialog, 0)->setText("Not kept");
+    control<QPushButton>(dialog, 612)->click();
+    EXPECT_FALSE(f.session.save.id3v2Edits.has_value());
+  }
+  {
+    FileInfoDialog dialog(f.session, f.host, nullptr);
+    EXPECT_EQ(id3v2Edit(dialog, 0)->text(), "Test Tone Three");
+    id3v2Edit(dialog, 0)->setText(QString::fromUtf8("Gr\xC3\xBC\xC3\x9F" "e"));
+    id3v2Edit(dialog, 6)->setText("typed in the dialog");
+    control<QPushButton>(dialog, 611)->click();
+    ASSERT_TRUE(f.session.save.id3v2Edits.has_value());
+    EXPECT_EQ(f.session.save.id3v2Edits->title, "Gr\xC3\xBC\xC3\x9F" "e");
+    EXPECT_EQ(f.session.save.id3v2Edits->album, "Quillane Test Data");  // untouched fields as they were
+  }
+  test::TempDir dir;
+  saveTo(f.session, dir / "out.mp3");
+  const Id3v2MainFields saved = savedId3v2Fields(dir / "out.mp3");
+  EXPECT_EQ(saved, *f.session.save.id3v2Edits);
+  {
+    // The dialog opens with the stored fields; put back as they were, they are no change.
+    FileInfoDialog dialog(f.session, f.host, nullptr);
+    EXPECT_EQ(id3v2Edit(dialog, 6)->text(), "typed in the dialog");
+    id3v2Edit(dialog, 0)->setText("Test Tone Three");
+    id3v2Edit(dialog, 6)->setText("both tags");
+    control<QPushButton>(dialog, 611)->click();
+    EXPECT_FALSE(f.session.save.id3v2Edits.has_value());
+  }
+}
+
+TEST(FileInfoDialog, Id3v2FieldsAreEditableOnlyWhenTheSaveKeepsTheTagAndTagLibCanReadIt) {
+  {
+    OpenFile f("cbr128_notag.mp3");  // no tag: the fields start empty and make a new one
+    FileInfoDialog dialog(f.session, f.host, nullptr);
+    EXPECT_TRUE(id3v2Edit(dialog, 0)->text().isEmpty());
+    EXPECT_TRUE(id3v2Edit(dialog, 0)->isEnabled());
+    control<QCheckBox>(dialog, 623)->click();
+    EXPECT_FALSE(id3v2Edit(dialog, 0)->isEnabled());
+    control<QCheckBox>(dialog, 623)->click();
+    id3v2Edit(dialog, 0)->setText("A new tag");
+    control<QPushButton>(dialog, 611)->click();
+    test::TempDir dir;
+    saveTo(f.session, dir / "out.mp3");
+    EXPECT_EQ(savedId3v2Fields(dir / "out.mp3").title, "A new tag");
+  }
+  test::TempDir dir;
+  test::Bytes damaged = test::readBytes(test::dataPath("id3v1v2.mp3"));
+  damaged[10 + 10 + 4 + 44] = 0x01;  // the second frame's ID
+  test::writeBytes(dir / "damaged.mp3", damaged);
+  Session session;
+  setBuiltInTexts(session.text);
+  ASSERT_TRUE(test::openInSession(session, dir / "damaged.mp3"));
+  test::ScriptedShellHost host{session};
+  FileInfoDialog dialog(session, host, nullptr);
+  auto* problem = control<QLabel>(dialog, 699);
+  EXPECT_TRUE(problem->isVisibleTo(&dialog));
+  EXPECT_TRUE(problem->text().contains("damaged")) << problem->text().toStdString();
+  for (int field = 0; field < 7; ++field) EXPECT_FALSE(id3v2Edit(dialog, field)->isEnabled()) << field;
+  control<QPushButton>(dialog, 611)->click();
+  EXPECT_FALSE(session.save.id3v2Edits.has_value());
 }
 
 TEST(FileInfoDialog, FactsAndAnEmptyHeaderBoxForAFileThatStartsWithAFrame) {

@@ -216,6 +216,16 @@ run ffmpeg -nostdin -hide_banner -loglevel error -y -fflags +bitexact \
     -metadata:s:v title=cover -metadata:s:v comment="Cover (front)" \
     -flags +bitexact -fflags +bitexact id3v2_big.mp3
 
+note "id3v24.mp3: cbr128_info.mp3's audio behind an ID3v2.4 tag written by ffmpeg (UTF-8 TIT2 with a euro sign, TPE1, TALB, TDRC, TRCK n/total, TCON and a TXXX user frame)"
+run ffmpeg -nostdin -hide_banner -loglevel error -y -fflags +bitexact \
+    -i cbr128_info.mp3 -map 0:a -c copy \
+    -id3v2_version 4 -write_id3v1 0 \
+    -metadata title="Grüße für 5 €" -metadata artist="Quillane Tester" \
+    -metadata album="Quillane Test Data" -metadata date=2025 -metadata track=2/9 \
+    -metadata genre=Ambient \
+    -metadata "quillane_note=kept as it is" \
+    -flags +bitexact -fflags +bitexact id3v24.mp3
+
 if sox -h 2>/dev/null | grep -q -w 'mp3'; then
     note "sox_32k.mp3: written by sox (libmp3lame) at 32 kHz stereo, CBR 96"
     run "${SOX[@]}" "$WORK/stereo32.wav" -C 96 sox_32k.mp3

@@ -13,6 +13,7 @@
 #include <QRegularExpressionValidator>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <array>
 
 #include "app/dialogs/numbered_control.h"
 #include "settings/ui_text_ids.h"
@@ -35,15 +36,41 @@ constexpr int kEntryGenre = 272;
 constexpr int kEntryFileHeader = 274;
 constexpr int kEntryKeepId3v2 = 288;
 constexpr int kEntryWriteXing = 289;
+constexpr int kEntryId3v2Problem = 302;
 
 constexpr int kFactsPeriodMs = 200;
 constexpr int kTrackDigits = 2;
 constexpr int kGenreDigits = 3;
+// How the ID3v2 box shares the width of its year, track and genre row.
+constexpr int kYearStretch = 2;
+constexpr int kTrackStretch = 2;
+constexpr int kGenreStretch = 3;
+
+// The labels of a tag's fields, in the order of tagFieldGrid.
+struct FieldLabel {
+  int entry;
+  const char* ownText;
+};
+constexpr std::array<FieldLabel, 7> kFieldLabels = {{{kEntryTitle, "Title"},
+                                                    {kEntryArtist, "Artist"},
+                                                    {kEntryAlbum, "Album"},
+                                                    {kEntryYear, "Year"},
+                                                    {kEntryTrack, "Track #"},
+                                                    {kEntryGenre, "Genre"},
+                                                    {kEntryComment, "Comment"}}};
+constexpr std::array<int, 7> kId3v1LabelIds = {661, 662, 663, 664, 667, 668, 665};
+constexpr std::array<int, 7> kId3v2LabelIds = {691, 692, 693, 694, 695, 696, 697};
+constexpr int kFirstId3v2Edit = 701;
 
 QLineEdit* fieldEdit(int controlId, int maxLength, QWidget* parent) {
   auto* edit = numberedControl(new QLineEdit(parent), controlId);
   edit->setMaxLength(maxLength);
   return edit;
+}
+
+// An edit at least wide enough for `sample` (and the edit's own margins).
+void fitText(QLineEdit* edit, const QString& sample) {
+  edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(sample + QStringLiteral("00")));
 }
 
 QLineEdit* digitsEdit(int controlId, int digits, QWidget* parent) {
@@ -55,6 +82,12 @@ QLineEdit* digitsEdit(int controlId, int digits, QWidget* parent) {
 
 std::string utf8(const QLineEdit* edit) { return edit->text().toStdString(); }
 
+// The ID3v2 fields in the order of the dialog's edits (and of tagFieldGrid).
+template <class Fields>
+auto inEditOrder(Fields& f) {
+  return std::array{&f.title, &f.artist, &f.album, &f.year, &f.track, &f.genre, &f.comment};
+}
+
 }  // namespace
 
 FileInfoDialog::FileInfoDialog(Session& session, ShellHost&, QWidget* parent) : QDialog(parent), session_(session) {
@@ -62,7 +95,10 @@ FileInfoDialog::FileInfoDialog(Session& session, ShellHost&, QWidget* parent) : 
   setWindowTitle(tableLabel(session.text, kEntryInformation, "File info"));
 
   auto* columns = new QHBoxLayout;
-  columns->addWidget(buildTagBox(), 1);
+  auto* left = new QVBoxLayout;
+  left->addWidget(buildTagBox());
+  left->addWidget(buildId3v2Box(), 1);
+  columns->addLayout(left, 1);
   auto* right = new QVBoxLayout;
   right->addWidget(buildHeaderBox(), 1);
   right->addWidget(buildFactsBox());
@@ -85,11 +121,40 @@ FileInfoDialog::FileInfoDialog(Session& session, ShellHost&, QWidget* parent) : 
   useTag_->setChecked(view.useTag);
   if (view.tagPresent) showFields(view.fields);
   enableTagFields();
+  showId3v2(openFileInfoId3v2(session_));
+  connect(keepId3v2_, &QCheckBox::toggled, this, &FileInfoDialog::enableId3v2Fields);
   factsTimer_ = new QTimer(this);
   factsTimer_->setObjectName(QStringLiteral("timer4567"));
   connect(factsTimer_, &QTimer::timeout, this, &FileInfoDialog::showFacts);
   showFacts();
   factsTimer_->start(kFactsPeriodMs);
+}
+
+QGridLayout* FileInfoDialog::tagFieldGrid(QWidget* box, const std::array<QLineEdit*, 7>& edits,
+                                          const std::array<int, 7>& labelIds) {
+  auto* grid = new QGridLayout;
+  const auto label = [&](size_t field) {
+    const FieldLabel& text = kFieldLabels[field];
+    auto* shown = numberedControl(new QLabel(tableLabel(session_.text, text.entry, text.ownText), box), labelIds[field]);
+    shown->setBuddy(edits[field]);
+    return shown;
+  };
+  const auto wholeRow = [&](int row, size_t field) {
+    grid->addWidget(label(field), row, 0);
+    grid->addWidget(edits[field], row, 1, 1, 5);
+  };
+  wholeRow(0, 0);
+  wholeRow(1, 1);
+  wholeRow(2, 2);
+  // Year, track and genre share a row.
+  grid->addWidget(label(3), 3, 0);
+  grid->addWidget(edits[3], 3, 1);
+  grid->addWidget(label(4), 3, 2, Qt::AlignRight);
+  grid->addWidget(edits[4], 3, 3);
+  grid->addWidget(label(5), 3, 4, Qt::AlignRight);
+  grid->addWidget(edits[5], 3, 5);
+  wholeRow(4, 6);
+  return grid;
 }
 
 QWidget* FileInfoDialog::buildTagBox() {
@@ -112,29 +177,39 @@ QWidget* FileInfoDialog::buildTagBox() {
   genre_ = digitsEdit(674, kGenreDigits, box);
   comment_ = fieldEdit(686, kId3v1TextWidth, box);
 
-  auto* grid = new QGridLayout;
-  const auto addRow = [&](int row, int labelId, int entry, const char* ownText, QWidget* field) {
-    auto* label = numberedControl(new QLabel(tableLabel(text, entry, ownText), box), labelId);
-    label->setBuddy(field);
-    grid->addWidget(label, row, 0);
-    grid->addWidget(field, row, 1, 1, 5);
-  };
-  addRow(0, 661, kEntryTitle, "Title", title_);
-  addRow(1, 662, kEntryArtist, "Artist", artist_);
-  addRow(2, 663, kEntryAlbum, "Album", album_);
-  // Year, track and genre share a row.
-  grid->addWidget(numberedControl(new QLabel(tableLabel(text, kEntryYear, "Year"), box), 664), 3, 0);
-  grid->addWidget(year_, 3, 1);
-  grid->addWidget(numberedControl(new QLabel(tableLabel(text, kEntryTrack, "Track #"), box), 667), 3, 2, Qt::AlignRight);
-  grid->addWidget(track_, 3, 3);
-  grid->addWidget(numberedControl(new QLabel(tableLabel(text, kEntryGenre, "Genre"), box), 668), 3, 4, Qt::AlignRight);
-  grid->addWidget(genre_, 3, 5);
-  addRow(4, 665, kEntryComment, "Comment", comment_);
+  QGridLayout* grid = tagFieldGrid(box, {title_, artist_, album_, year_, track_, genre_, comment_}, kId3v1LabelIds);
   grid->setColumnStretch(1, 1);
+  // The narrow edits leave the room of their row to the labels beside them, so
+  // that the first column stays as wide as in the ID3v2 box below.
+  grid->setColumnStretch(2, 1);
+  grid->setColumnStretch(4, 1);
 
   auto* layout = new QVBoxLayout(box);
   layout->addWidget(useTag_);
   layout->addWidget(namesFromCue_, 0, Qt::AlignLeft);
+  layout->addLayout(grid);
+  layout->addStretch(1);
+  return box;
+}
+
+QWidget* FileInfoDialog::buildId3v2Box() {
+  auto* box = numberedControl(new QGroupBox(QStringLiteral("ID3v2"), this), 644);
+  id3v2Problem_ = numberedControl(new QLabel(box), 699);
+  id3v2Problem_->setWordWrap(true);
+  id3v2Problem_->hide();
+  for (size_t field = 0; field < id3v2Edits_.size(); ++field)
+    id3v2Edits_[field] = numberedControl(new QLineEdit(box), kFirstId3v2Edit + static_cast<int>(field));
+  // Year and track hold a few characters, the genre a name.
+  fitText(id3v2Edits_[3], QStringLiteral("2024-05-01"));
+  fitText(id3v2Edits_[4], QStringLiteral("12/15"));
+  fitText(id3v2Edits_[5], QStringLiteral("Classic Rock"));
+  QGridLayout* grid = tagFieldGrid(box, id3v2Edits_, kId3v2LabelIds);
+  grid->setColumnStretch(1, kYearStretch);
+  grid->setColumnStretch(3, kTrackStretch);
+  grid->setColumnStretch(5, kGenreStretch);
+
+  auto* layout = new QVBoxLayout(box);
+  layout->addWidget(id3v2Problem_);
   layout->addLayout(grid);
   layout->addStretch(1);
   return box;
@@ -197,6 +272,33 @@ Id3v1Fields FileInfoDialog::fields() const {
   return read;
 }
 
+Id3v2MainFields FileInfoDialog::id3v2Fields() const {
+  Id3v2MainFields read;
+  const auto fields = inEditOrder(read);
+  for (size_t field = 0; field < fields.size(); ++field) *fields[field] = utf8(id3v2Edits_[field]);
+  return read;
+}
+
+void FileInfoDialog::showId3v2(const Id3v2Reading& reading) {
+  const auto fields = inEditOrder(reading.fields);
+  for (size_t field = 0; field < fields.size(); ++field)
+    id3v2Edits_[field]->setText(QString::fromStdString(*fields[field]));
+  id3v2Editable_ = reading.problem.empty();
+  if (!id3v2Editable_) {
+    id3v2Problem_->setText(
+        tableLabel(session_.text, kEntryId3v2Problem, "This ID3v2 tag cannot be edited; a save keeps it as it is") +
+        QStringLiteral(" (") + QString::fromStdString(reading.problem) + QStringLiteral(")."));
+    id3v2Problem_->show();
+  }
+  enableId3v2Fields();
+}
+
+// The ID3v2 fields reach a file only while "Keep ID3v2 tag" is checked.
+void FileInfoDialog::enableId3v2Fields() {
+  const bool on = id3v2Editable_ && keepId3v2_->isChecked();
+  for (QLineEdit* edit : id3v2Edits_) edit->setEnabled(on);
+}
+
 void FileInfoDialog::enableTagFields() {
   const bool on = useTag_->isChecked();
   for (QWidget* control : {static_cast<QWidget*>(namesFromCue_), static_cast<QWidget*>(title_),
@@ -212,6 +314,7 @@ void FileInfoDialog::showFacts() {
 
 void FileInfoDialog::accept() {
   applyFileInfoTag(session_, useTag_->isChecked(), keepId3v2_->isChecked(), fields());
+  applyFileInfoId3v2(session_, id3v2Fields());
   QDialog::accept();
 }
 

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <QDialog>
+#include <array>
 
 #include "save/file_facts.h"
+#include "save/source_id3v2.h"
 #include "session/session.h"
 #include "shell/shell_host.h"
 
 class QCheckBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -16,9 +19,10 @@ class QTimer;
 namespace quillane {
 
 // Dialog 402, File info: what the scan found about the open file, the bytes
-// before its first frame, and the ID3v1 tag that a save appends. "Write Xing
-// header..." changes write_xing at once; "OK" stores keep_id3v2, hasId3v1 and
-// the tag; "Cancel" and the close box leave the tag as it was.
+// before its first frame, the ID3v1 tag that a save appends and the main fields
+// of the ID3v2 tag a save writes ahead of the audio. "Write Xing header..."
+// changes write_xing at once; "OK" stores keep_id3v2, hasId3v1, the ID3v1 tag
+// and the ID3v2 fields; "Cancel" and the close box leave the tags as they were.
 class FileInfoDialog : public QDialog {
   Q_OBJECT
  public:
@@ -29,9 +33,17 @@ class FileInfoDialog : public QDialog {
 
   // The dialog's fields as "OK" would store them.
   Id3v1Fields fields() const;
+  Id3v2MainFields id3v2Fields() const;
 
  private:
+  // The fields of a tag in a grid: title, artist and album a row each, then year,
+  // track and genre in one row, then the comment; the labels numbered `labelIds`
+  // in that order.
+  QGridLayout* tagFieldGrid(QWidget* box, const std::array<QLineEdit*, 7>& edits, const std::array<int, 7>& labelIds);
   QWidget* buildTagBox();
+  QWidget* buildId3v2Box();
+  void showId3v2(const Id3v2Reading& reading);
+  void enableId3v2Fields();
   QWidget* buildHeaderBox();
   QWidget* buildFactsBox();
   void showFields(const Id3v1Fields& fields);
@@ -50,6 +62,9 @@ class FileInfoDialog : public QDialog {
   QLineEdit* track_ = nullptr;
   QLineEdit* genre_ = nullptr;
   QLineEdit* comment_ = nullptr;
+  QLabel* id3v2Problem_ = nullptr;
+  std::array<QLineEdit*, 7> id3v2Edits_{};  // title, artist, album, year, track, genre, comment
+  bool id3v2Editable_ = true;
   QCheckBox* keepId3v2_ = nullptr;
   QCheckBox* writeXing_ = nullptr;
   QPlainTextEdit* leadingData_ = nullptr;
