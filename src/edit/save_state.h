@@ -17,6 +17,9 @@ struct SaveState {
   // A selection save (a split piece) of a source with a LAME tag gives gapless
   // decoders exactly the samples from its first frame up to its end: it carries the
   // frames its first one needs to decode, and its tag tells the decoders to drop them.
+  // The selection's sample offsets put its ends inside frames. Without a LAME tag
+  // (Layer II, or a file without one) the piece is frame-exact and ends before the
+  // frame at its end, so that pieces split at one point join without a frame twice.
   bool sampleAccurate = false;
   std::vector<uint8_t> pieceId3v2;  // the ID3v2 tag a split piece gets in place of the source's; empty: the source's
   std::string writeError;       // why the last project file or cue sheet could not be written: "path: reason"
