@@ -2,8 +2,10 @@
 """Gapless split benchmark: how exactly do split pieces join again?
 
 Encodes one music-like signal with three encoders (LAME CBR, LAME VBR, FFmpeg's
-libmp3lame), splits each file at 12 cues at arbitrary times with every tool
-measured, decodes every piece gaplessly (mpg123, which honours the LAME tag's
+libmp3lame), and, where no gapless information applies, as Layer II (TwoLAME)
+and as Layer III without a LAME tag (LAME -t); splits each file at 12 cues at
+arbitrary times (to the millisecond, so each boundary lies inside a frame) with
+every tool measured, decodes every piece gaplessly (mpg123, which honours the LAME tag's
 delay and padding) and lays the pieces end to end against the source's own
 gapless decode. For each tool and file it prints:
 
@@ -19,9 +21,16 @@ gapless decode. For each tool and file it prints:
 
   bench/gapless_split.py [--seconds 90] [--cli build/h/src/cli/quillane-cli]
                          [--baseline-cli OTHER-quillane-cli] [--keep DIR]
+                         [--peers ffmpeg,mp3splt]
+
+A file without a LAME tag has no delay and padding to honour: there the pieces
+are frame-exact, and what is measured is that they lose and add nothing, and
+whether they carry garbage. Layer II keeps no bit reservoir (mpg123 decodes it
+without trimming); a Layer III file without a tag has no delay field to make a
+decoder drop the frames that a piece's first frame takes its main data from.
 
 The peers are FFmpeg's stream copy (-ss/-to -c copy) and mp3splt's default mode,
-run as programs. Needs sox, lame, ffmpeg, mpg123, mp3splt and python3-numpy.
+run as programs. Needs sox, lame, twolame, ffmpeg, mpg123, mp3splt and python3-numpy.
 Not run by the tests.
 """
 
@@ -58,10 +67,12 @@ def make_sources(work, seconds):
         "LAME VBR -V2": ["lame", "--quiet", "--noreplaygain", "-V", "2", wav],
         "FFmpeg 128k": ["ffmpeg", "-nostdin", "-v", "error", "-y", "-i", wav, "-c:a", "libmp3lame", "-b:a", "128k",
                         "-id3v2_version", "0", "-write_id3v1", "0"],
+        "LAME CBR 192, no tag": ["lame", "--quiet", "--noreplaygain", "-t", "-b", "192", wav],
+        "TwoLAME 192 (Layer II)": ["twolame", "--quiet", "-b", "192", wav],
     }
     paths = {}
     for i, (name, cmd) in enumerate(files.items()):
-        out = os.path.join(work, f"source{i}.mp3")
+        out = os.path.join(work, f"source{i}" + (".mp2" if name.startswith("TwoLAME") else ".mp3"))
         run(cmd + [out])
         paths[name] = out
     return paths
@@ -85,7 +96,7 @@ def decode(path):
 
 
 def pieces_sorted(folder):
-    names = sorted(n for n in os.listdir(folder) if n.endswith(".mp3"))
+    names = sorted(n for n in os.listdir(folder) if n.endswith((".mp3", ".mp2")))
     return [os.path.join(folder, n) for n in names]
 
 
@@ -106,7 +117,8 @@ def split_ffmpeg(source, cues, folder):
         cmd = ["ffmpeg", "-nostdin", "-v", "error", "-y", "-ss", f"{bounds[i]:.3f}"]
         if bounds[i + 1] is not None:
             cmd += ["-to", f"{bounds[i + 1]:.3f}"]
-        run(cmd + ["-i", source, "-c", "copy", os.path.join(folder, f"{i + 1:02d}.mp3")])
+        extension = os.path.splitext(source)[1]
+        run(cmd + ["-i", source, "-c", "copy", os.path.join(folder, f"{i + 1:02d}{extension}")])
     return pieces_sorted(folder)
 
 
@@ -178,6 +190,7 @@ def main():
     parser.add_argument("--baseline-cli", help="a quillane-cli without these features, measured beside it")
     parser.add_argument("--threshold", type=int, default=64, help="sample difference that makes a frame garbage")
     parser.add_argument("--keep", help="keep the work files in this folder")
+    parser.add_argument("--peers", default="ffmpeg,mp3splt", help="the peers measured beside it (comma-separated)")
     args = parser.parse_args()
 
     work = args.keep or tempfile.mkdtemp(prefix="gapless-split-")
@@ -188,8 +201,11 @@ def main():
               lambda s, f: split_quillane(os.path.abspath(args.cli), s, cues, f, sample_accurate=True))]
     if args.baseline_cli:
         tools.append(("Quillane (before)", lambda s, f: split_quillane(os.path.abspath(args.baseline_cli), s, cues, f)))
-    tools += [("FFmpeg -c copy", lambda s, f: split_ffmpeg(s, cues, f)),
-              ("mp3splt (default)", lambda s, f: split_mp3splt(s, cues, f))]
+    peers = args.peers.split(",")
+    if "ffmpeg" in peers:
+        tools.append(("FFmpeg -c copy", lambda s, f: split_ffmpeg(s, cues, f)))
+    if "mp3splt" in peers:
+        tools.append(("mp3splt (default)", lambda s, f: split_mp3splt(s, cues, f)))
 
     print(f"{args.seconds:g} s, 12 split points at {', '.join(f'{c:.3f}' for c in cues)} s; "
           f"decoded with mpg123 (gapless); garbage: |difference| > {args.threshold}")

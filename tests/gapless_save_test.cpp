@@ -11,6 +11,7 @@
 #include "save/split_save.h"
 #include "stream/lame_tag.h"
 #include "stream/layer3_side_info.h"
+#include "support/decoded_samples.h"
 #include "support/scripted_host.h"
 #include "support/test_files.h"
 
@@ -32,29 +33,9 @@ std::string runSave(Session& s, const fs::path& out) {
   return job.report();
 }
 
-using Samples = std::vector<int16_t>;
-
-Samples samplesOf(const std::string& raw) {
-  Samples s(raw.size() / 2);
-  std::memcpy(s.data(), raw.data(), s.size() * 2);
-  return s;
-}
-
-// mpg123 honours the LAME tag's delay and padding (gapless by default).
-Samples mpg123Decode(const fs::path& path) {
-  const auto out = test::runCommand("mpg123 -q -s " + test::shellQuote(path.string()));
-  EXPECT_EQ(out.status, 0) << out.err;
-  return samplesOf(out.out);
-}
-
-// FFmpeg honours them too.
-Samples ffmpegDecode(const fs::path& path) {
-  const auto out =
-      test::runCommand("ffmpeg -nostdin -v error -i " + test::shellQuote(path.string()) + " -f s16le -");
-  EXPECT_EQ(out.status, 0) << out.err;
-  EXPECT_EQ(out.err, "");
-  return samplesOf(out.out);
-}
+using test::ffmpegDecode;
+using test::mpg123Decode;
+using test::Samples;
 
 LameTag tagOf(const fs::path& path) {
   const Bytes bytes = test::readBytes(path);

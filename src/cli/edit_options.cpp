@@ -193,6 +193,7 @@ Problem applyEdits(Session& session, const std::vector<EditSpec>& edits) {
                                  at ? "lies at or past the end of the audio " + audioEndText(stream) : kPositionForms);
         }
         session.edits.selection.beg = session.edits.selection.end = *at;
+        session.edits.selection.sampleOffset = positionSampleOffset(session.stream, edit.text, *at);
         if (!addRangeFromSelection(session.edits, session.selectionUndo, false)) return refused(session, edit);
         break;
       }
@@ -213,7 +214,14 @@ Problem openEditedSource(Session& session, Host& host, const std::string& source
 
 Problem applySelection(Session& session, const std::string& text) {
   if (text.empty()) return {};
-  return rangeToSelection(session, text, "--selection", text);
+  if (Problem problem = rangeToSelection(session, text, "--selection", text)) return problem;
+  // Times inside frames are the boundaries of a sample-accurate save.
+  std::string a, b;
+  splitRange(text, a, b);
+  EditRange& selection = session.edits.selection;
+  selection.sampleOffset = positionSampleOffset(session.stream, a, selection.beg);
+  selection.endSampleOffset = positionSampleOffset(session.stream, b, selection.end);
+  return {};
 }
 
 }  // namespace quillane::cli

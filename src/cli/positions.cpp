@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "stream/sample_position.h"
 #include "view/typed_positions.h"
 
 namespace quillane::cli {
@@ -51,6 +52,13 @@ std::optional<int64_t> parsePosition(AudioStream& stream, const std::string& tex
   if (frame < 0 && offset < stream.audioEnd) frame = frameNearEnd(stream, offset);
   if (frame < 0) return std::nullopt;
   return frame;
+}
+
+int32_t positionSampleOffset(AudioStream& stream, const std::string& text, int64_t frame) {
+  if (text.empty() || text[0] == '@' || frame >= stream.audioEnd) return 0;
+  const std::optional<double> seconds = parseTypedTime(text);
+  if (!seconds) return 0;
+  return sampleOffsetFrom(stream, frame, decodedSampleAt(stream, *seconds));
 }
 
 std::string positionProblem(const AudioStream& stream, const std::string& option, const std::string& text,

@@ -14,6 +14,12 @@ namespace quillane::cli {
 // Returns nothing for text that is neither, or where no frame can be found.
 std::optional<int64_t> parsePosition(AudioStream& stream, const std::string& text);
 
+// The boundary a position names inside the frame parsePosition moved it to
+// (`frame`), as EditRange.sampleOffset holds it: for a time, the decoded samples
+// from that frame's first sample to the time's sample (decodedSampleAt: with a
+// LAME/Info tag the time counts as a gapless player plays it); 0 for a byte offset.
+int32_t positionSampleOffset(AudioStream& stream, const std::string& text, int64_t frame);
+
 // "A-B" split at the dash between the two positions.
 bool splitRange(const std::string& text, std::string& a, std::string& b);
 

@@ -12,6 +12,7 @@
 #include "settings/recent_files.h"
 #include "settings/ui_text_ids.h"
 #include "stream/open_stream.h"
+#include "stream/sample_position.h"
 
 namespace quillane {
 namespace {
@@ -53,10 +54,9 @@ bool quotedName(std::string_view line, std::string& name) {
 
 bool startsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
-}  // namespace
-
-int64_t cueTimeToOffset(const AudioStream& stream, std::string_view text) {
-  if (text.empty()) return stream.audioEnd;
+// An INDEX time "mm:ss:ff" counted in frames of 1/75 s, so that whole times are
+// exact. The text is split at its last ':' (frames) and the one before (seconds).
+double cueTime75(std::string_view text) {
   std::string_view minutes;
   std::string_view seconds;
   std::string_view frames = text;
@@ -72,10 +72,15 @@ int64_t cueTimeToOffset(const AudioStream& stream, std::string_view text) {
       seconds = rest;
     }
   }
-  // Counted in frames of 1/75 s, so that whole times are exact: offset =
-  // avgBitrate * t / 8 + audioStart with t = frames / 75.
-  const double t75 =
-      parseDecimalNumber(minutes) * 4500.0 + parseDecimalNumber(seconds) * 75.0 + parseDecimalNumber(frames);
+  return parseDecimalNumber(minutes) * 4500.0 + parseDecimalNumber(seconds) * 75.0 + parseDecimalNumber(frames);
+}
+
+}  // namespace
+
+int64_t cueTimeToOffset(const AudioStream& stream, std::string_view text) {
+  if (text.empty()) return stream.audioEnd;
+  // offset = avgBitrate * t / 8 + audioStart with t = frames / 75.
+  const double t75 = cueTime75(text);
   const double at = static_cast<double>(stream.avgBitrate) * t75 / 600.0 + static_cast<double>(stream.audioStart);
   // Out of the range of an offset: clamped, findFrame brings it to the audio.
   if (!(at < 9.0e18)) return std::isnan(at) ? stream.audioEnd : std::numeric_limits<int64_t>::max();
@@ -220,6 +225,8 @@ class CueSheetReader {
     t_.selection.type = kRangeCut;
     t_.selection.title = title_;
     t_.selection.artist = performer_;
+    // The time's own sample, for a sample-accurate split at the cue.
+    t_.selection.sampleOffset = sampleOffsetFrom(stream_, offset, decodedSampleAt(stream_, cueTime75(time_) / 75.0));
     return addRangeFromSelection(t_, session_.selectionUndo, true);
   }
 

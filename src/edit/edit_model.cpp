@@ -84,6 +84,7 @@ void moveSelectionIntoTable(EditRangeTable& table) {
   ++table.count;
   table.currentRange = at;
   s.beg = s.end = -1;
+  s.sampleOffset = s.endSampleOffset = 0;
   s.type = kRangeCut;
   s.title.clear();
   s.artist.clear();
@@ -132,8 +133,10 @@ int64_t distanceIntoAudio(const AudioStream& stream, int64_t offset) {
 
 // --- Selection -------------------------------------------------------------
 
+// A selection set at frames has no boundary inside one (sampleOffset).
 void setSelectionBegin(EditRangeTable& table, int64_t offset) {
   EditRange& s = table.selection;
+  s.sampleOffset = s.endSampleOffset = 0;
   if (s.beg < 0) {
     s.beg = s.end = offset;
     return;
@@ -144,6 +147,7 @@ void setSelectionBegin(EditRangeTable& table, int64_t offset) {
 
 void setSelectionEnd(EditRangeTable& table, int64_t offset) {
   EditRange& s = table.selection;
+  s.sampleOffset = s.endSampleOffset = 0;
   if (s.beg < 0) {
     s.beg = s.end = offset;
     return;
@@ -154,12 +158,14 @@ void setSelectionEnd(EditRangeTable& table, int64_t offset) {
 
 void clearSelection(EditRangeTable& table) {
   table.selection.beg = table.selection.end = -1;
+  table.selection.sampleOffset = table.selection.endSampleOffset = 0;
   releasePendingNames(table);
 }
 
 void selectAll(EditRangeTable& table, const AudioStream& stream) {
   table.selection.beg = stream.audioStart;
   table.selection.end = stream.audioEnd;
+  table.selection.sampleOffset = table.selection.endSampleOffset = 0;
 }
 
 // --- Undo history ----------------------------------------------------------
@@ -173,6 +179,7 @@ bool undoSelectionChange(SelectionUndo& undo, EditRangeTable& table) {
   if (!undo.entries[0].valid) return false;
   table.selection.beg = undo.entries[0].beg;
   table.selection.end = undo.entries[0].end;
+  table.selection.sampleOffset = table.selection.endSampleOffset = 0;
   for (int i = 0; i + 1 < kSelectionUndoDepth; ++i) undo.entries[i] = undo.entries[i + 1];
   undo.entries[kSelectionUndoDepth - 1] = SelectionUndo::Entry{};
   return true;

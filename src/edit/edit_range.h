@@ -23,6 +23,14 @@ struct EditRange {
   int32_t gainend = 0;  // ... and at the end; the change runs between them
   std::string title;
   std::string artist;
+  // A boundary inside a frame, beside the frame positions (which stay as they are):
+  // the decoded samples from the first sample of the frame at beg (or at end) to
+  // the boundary (sampleOffsetFrom). Negative when the boundary lies in a frame
+  // before, since times are moved to the frame found at or after them. Only
+  // sample-accurate saves use them; 0 is the frame's own start. Never stored in
+  // project files.
+  int32_t sampleOffset = 0;
+  int32_t endSampleOffset = 0;
 
   bool isCue() const { return beg == end; }
   bool isGain() const { return !isCue() && type == kRangeGain; }

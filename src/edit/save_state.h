@@ -22,6 +22,9 @@ struct SaveState {
   // A selection save (a split piece) of a source with a LAME tag gives gapless
   // decoders exactly the samples from its first frame up to its end: it carries the
   // frames its first one needs to decode, and its tag tells the decoders to drop them.
+  // The selection's sample offsets put its ends inside frames. Without a LAME tag
+  // (Layer II, or a file without one) the piece is frame-exact and ends before the
+  // frame at its end, so that pieces split at one point join without a frame twice.
   bool sampleAccurate = false;
   // The main ID3v2 fields as "OK" in the file info dialog left them: a save writes the
   // source's tag with them (a new tag when the source has none). None: the tag as it is.

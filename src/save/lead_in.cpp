@@ -20,12 +20,15 @@ struct FrameFacts {
 };
 
 // The most frames whose decoded samples the 12-bit delay can drop, with the
-// decoder's own delay: 4 of 1152 samples (MPEG-1), 8 of 576 (MPEG-2 and 2.5).
-int maxLeadIn(int samplesPerFrame) { return (kLameMaxDelay + kDecoderDelay) / samplesPerFrame; }
+// decoder's own delay: 4 of 1152 samples (MPEG-1), 8 of 576 (MPEG-2 and 2.5), fewer
+// when the delay must also drop `alsoDropped` samples of the frame at the start.
+int maxLeadIn(int samplesPerFrame, int alsoDropped) {
+  return std::max(0, kLameMaxDelay + kDecoderDelay - alsoDropped) / samplesPerFrame;
+}
 
 // The Layer III frames before `start` whose chain of lengths ends exactly there,
 // oldest first, at most maxLeadIn of them; `first` gets the frame at start.
-std::vector<FrameFacts> framesBefore(AudioStream& stream, int64_t start, FrameFacts& first) {
+std::vector<FrameFacts> framesBefore(AudioStream& stream, int64_t start, int alsoDropped, FrameFacts& first) {
   const int64_t from = std::max(stream.audioStart, start - 8 * kMaxFrameSize);
   std::vector<uint8_t> block(static_cast<size_t>(start - from) + kMaxFrameSize);
   const size_t got = stream.sourceFile.readAt(from, block.data(), block.size());
@@ -40,7 +43,7 @@ std::vector<FrameFacts> framesBefore(AudioStream& stream, int64_t start, FrameFa
     return static_cast<int>(h.frameSize);
   };
   if (factsAt(end, first) == 0) return {};
-  const size_t most = static_cast<size_t>(maxLeadIn(first.samplesPerFrame));
+  const size_t most = static_cast<size_t>(maxLeadIn(first.samplesPerFrame, alsoDropped));
   for (int64_t p = 0; p + 4 <= end; ++p) {
     if (block[static_cast<size_t>(p)] != 0xFF) continue;
     std::vector<FrameFacts> chain;
@@ -69,9 +72,9 @@ bool mainDataCarried(const std::vector<FrameFacts>& before, const FrameFacts& st
 
 }  // namespace
 
-LeadIn leadInBefore(AudioStream& stream, int64_t start) {
+LeadIn leadInBefore(AudioStream& stream, int64_t start, int alsoDropped) {
   FrameFacts first;
-  const std::vector<FrameFacts> before = framesBefore(stream, start, first);
+  const std::vector<FrameFacts> before = framesBefore(stream, start, alsoDropped, first);
   const int samples = first.samplesPerFrame;
   if (before.empty()) return {start, 0, samples};
   // The filterbank carries two granules of overlap into the frame at start: the
@@ -79,8 +82,8 @@ LeadIn leadInBefore(AudioStream& stream, int64_t start) {
   const size_t overlap = std::min(before.size(), static_cast<size_t>(samples == 1152 ? 1 : 2));
   for (size_t k = overlap; k <= before.size(); ++k) {
     const size_t from = before.size() - k;
-    if (k == before.size() || mainDataCarried(before, first, from, overlap))
-      return {before[from].at, static_cast<int>(k), samples};
+    const bool carried = mainDataCarried(before, first, from, overlap);
+    if (k == before.size() || carried) return {before[from].at, static_cast<int>(k), samples, carried};
   }
   return {start, 0, samples};
 }

@@ -17,7 +17,13 @@ struct LeadIn {
   int64_t from = 0;  // where the first carried frame starts (start when none is)
   int frames = 0;
   int samplesPerFrame = 1152;  // 576 for Layer III of MPEG-2 and 2.5
+  // The frame at start and the overlap frames find all their main data among the
+  // frames carried; false when the delay field left no room for all they need,
+  // and the first frame's samples then differ from the source's.
+  bool complete = true;
 };
-LeadIn leadInBefore(AudioStream& stream, int64_t start);
+// `alsoDropped` samples of the frame at start (a boundary inside it) go into the
+// same delay field, and leave that much less room for frames carried.
+LeadIn leadInBefore(AudioStream& stream, int64_t start, int alsoDropped = 0);
 
 }  // namespace quillane

@@ -15,6 +15,7 @@
 #include "settings/ui_text_ids.h"
 #include "stream/open_stream.h"
 #include "stream/reservoir_bytes.h"
+#include "stream/sample_position.h"
 #include "stream/vbr_tag.h"
 
 namespace quillane {
@@ -186,7 +187,14 @@ bool SaveJob::open() {
   if (s.save.saveSelection && s.edits.hasSelection()) {
     readPos_ = std::max(s.edits.selection.beg, stream.audioStart);
     stopAfter_ = s.edits.selection.end;  // the frame at the selection's end is saved too
-    if (s.save.sampleAccurate && gapless_) prepareSampleAccurate();
+    if (s.save.sampleAccurate && gapless_) {
+      prepareSampleAccurate();
+    } else if (s.save.sampleAccurate && stopAfter_ < stream.audioEnd) {
+      // No delay and padding to tell a decoder what to drop: the piece ends with
+      // the frame before its end, so that pieces split at the same point join
+      // without a frame twice.
+      stopAfter_ = stopAfter_ - 1;
+    }
   }
   stream.resyncCount = 0;
   opened_ = true;
@@ -256,30 +264,47 @@ void SaveJob::buildReport() {
     report_ += "\nFrames silenced at cuts: " + std::to_string(reservoir_.silencedFrames());
 }
 
-// A sample-accurate selection: its samples are those of the frames from the one at
-// its start up to the one before its end (the last frame of the audio at the
-// end), as the source decodes them. In front go the frames the first one needs
-// (leadInBefore); the delay makes a gapless decoder drop them with its own 529
-// samples of delay, and a padding of 529 makes it keep the last frame whole. The
-// source's delay and padding stay where the selection reaches its ends.
+// A sample-accurate selection: its samples are those the source's frames decode
+// to from its begin to its end, each a frame's first sample or a sample inside it
+// (the selection's sample offsets), up to the end of the audio when it reaches
+// there. A piece that ends inside a frame keeps that frame, and the padding makes
+// a gapless decoder keep only the samples before the boundary (a padding of 529
+// keeps the last frame whole). One that begins inside a frame starts with that
+// frame, and in front of it go the frames it needs (leadInBefore); the delay makes
+// a gapless decoder drop them and the samples before the boundary with its own 529
+// samples of delay. The source's delay and padding stay where the selection
+// reaches its ends.
 void SaveJob::prepareSampleAccurate() {
-  constexpr int kDecoderDelay = 529;
   AudioStream& stream = session_.stream;
-  const int64_t end = session_.edits.selection.end;
-  const bool toTheEnd = end >= stream.audioEnd;
-  if (!toTheEnd) stopAfter_ = end - 1;
-  int delay = -1;
-  if (readPos_ > stream.audioStart) {
-    // Behind a cut there is nothing to carry: the cut frames are never read.
-    const LeadIn lead = leadInBefore(stream, readPos_);
-    if (!cutBetween(session_.edits, lead.from, readPos_)) {
-      readPos_ = lead.from;
-      delay = std::max(0, lead.frames * lead.samplesPerFrame - kDecoderDelay);
-    } else {
-      delay = 0;
-    }
+  const EditRange& selection = session_.edits.selection;
+  const auto boundary = [&stream](int64_t frame, int32_t sampleOffset) {
+    const std::optional<SampleBoundary> found = boundaryFrom(stream, frame, sampleOffset);
+    return found && found->frame >= stream.audioStart ? *found : SampleBoundary{frame, 0, 0};
+  };
+  int padding = -1;
+  if (selection.end < stream.audioEnd) {
+    const SampleBoundary last = boundary(selection.end, selection.endSampleOffset);
+    stopAfter_ = last.samplesBefore > 0 ? last.frame : last.frame - 1;
+    padding = kLayer3DecoderDelay + (last.samplesBefore > 0 ? last.samplesPerFrame - last.samplesBefore : 0);
   }
-  gapless_->setDelayAndPadding(delay, toTheEnd ? -1 : kDecoderDelay);
+  const SampleBoundary first = boundary(readPos_, selection.beg == readPos_ ? selection.sampleOffset : 0);
+  const int inside = first.samplesBefore;
+  int delay = -1;
+  if (first.frame > stream.audioStart) {
+    readPos_ = first.frame;
+    // Behind a cut there is nothing to carry: the cut frames are never read.
+    const LeadIn lead = leadInBefore(stream, first.frame, inside);
+    if (!cutBetween(session_.edits, lead.from, first.frame)) {
+      readPos_ = lead.from;
+      delay = std::max(0, lead.frames * lead.samplesPerFrame + inside - kLayer3DecoderDelay);
+    } else {
+      delay = std::max(0, inside - kLayer3DecoderDelay);
+    }
+  } else if (inside > 0) {
+    readPos_ = first.frame;
+    delay = std::max(0, inside - kLayer3DecoderDelay);
+  }
+  gapless_->setDelayAndPadding(delay, padding);
 }
 
 // The reservoir carried over a cut goes into the frames written before it.

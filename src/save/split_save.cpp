@@ -21,29 +21,35 @@ std::vector<SplitPiece> splitPieces(const EditRangeTable& edits, const AudioStre
   int i = 0;
   int nameIndex = 0;
   int64_t begin = stream.audioStart;
+  int32_t beginOffset = 0;
   if (!range(0).isGain() && range(0).beg <= stream.audioStart) {
     begin = range(0).end;
     i = 1;
   }
+  // A cue's boundary may lie inside a frame; a cut's ends are its frames.
+  const auto offsetAt = [&range](int index) { return range(index).isCue() ? range(index).sampleOffset : 0; };
   for (;;) {
     while (i < count && range(i).isGain()) ++i;
     int64_t end = 0;
+    int32_t endOffset = 0;
     if (i >= count) {
       const EditRange& last = range(count - 1);
       end = !last.isGain() && last.end >= stream.audioEnd ? last.beg : stream.audioEnd;
     } else {
       end = range(i).beg;
+      endOffset = offsetAt(i);
     }
     // Names come from the split point the piece begins at; the piece before the
     // first one has none (range 0 may be a gain range, whose title is its label).
     if (end > begin) {
       const bool named = begin >= range(0).beg && !range(nameIndex).isGain();
-      pieces.push_back({begin, end, named ? nameIndex : -1});
+      pieces.push_back({begin, end, named ? nameIndex : -1, beginOffset, endOffset});
     }
     if (i >= count) break;
     nameIndex = i;
     ++i;
     begin = range(nameIndex).end;
+    beginOffset = offsetAt(nameIndex);
   }
   return pieces;
 }
@@ -93,6 +99,7 @@ class SplitStateGuard {
   ~SplitStateGuard() {
     session_.edits.selection.beg = -1;
     session_.edits.selection.end = -1;
+    session_.edits.selection.sampleOffset = session_.edits.selection.endSampleOffset = 0;
     session_.save.saveSelection = false;
     session_.save.appendMode = false;
     session_.save.savePath = folder_;
@@ -193,6 +200,8 @@ SplitResult splitSaveThrough(EditSession& session, Host& host, int64_t firstNumb
     session.save.pieceId3v2 = pieceId3v2Tag(sourceId3v2, fields, lastNumber, result.id3v2Problem);
     session.edits.selection.beg = piece.beg;
     session.edits.selection.end = piece.end;
+    session.edits.selection.sampleOffset = piece.begSampleOffset;
+    session.edits.selection.endSampleOffset = piece.endSampleOffset;
     savePath = splitPiecePath(folder, session.settings.split_name, fields, session.stream.sourcePath);
     if (session.settings.split_id3v11) {
       session.stream.id3v1Tag = splitPieceTag(baseTag, fields);

@@ -19,6 +19,9 @@ struct SplitPiece {
   int64_t beg = 0;
   int64_t end = 0;
   int nameIndex = -1;  // the split point whose title and artist the piece takes; -1: none
+  // Where a cue's boundary lies inside a frame (its sampleOffset), at either end.
+  int32_t begSampleOffset = 0;
+  int32_t endSampleOffset = 0;
 };
 
 // The pieces between the split points (cuts and cue points; gain ranges do not
