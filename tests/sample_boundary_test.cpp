@@ -39,7 +39,7 @@ SourceFacts factsOf(Session& s) {
   const FrameHeader first = headerAt(s.stream, s.stream.audioStart);
   const auto tag = readLameTag(s.stream.sourceFile, s.stream.firstFrameStart);
   EXPECT_TRUE(tag);
-  return {decodedSamplesPerFrame(first), first.channelMode == ChannelMode::Mono ? 1 : 2, tag ? tag->delay + kLayer3DecoderDelay : 0};
+  return {samplesPerFrame(first), first.channelMode == ChannelMode::Mono ? 1 : 2, tag ? tag->delay + kLayer3DecoderDelay : 0};
 }
 
 // Splits the open source at cues inside frames, decodes every piece gaplessly

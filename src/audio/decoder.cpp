@@ -48,19 +48,6 @@ Decoder::Decoder() : Decoder(makeDecoderBackend) {}
 Decoder::Decoder(DecoderBackendFactory factory) : factory_(std::move(factory)) {}
 Decoder::~Decoder() { decoderClose(*this); }
 
-int samplesPerFrame(const FrameHeader& header) {
-  switch (header.layer) {
-    case 1:
-      return 384;
-    case 2:
-      return 1152;
-    case 3:
-      return header.version == 1 ? 1152 : 576;
-    default:
-      return 0;
-  }
-}
-
 namespace {
 
 uint32_t clampBufferSettings(Settings& settings) {

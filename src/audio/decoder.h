@@ -92,7 +92,4 @@ const PcmFormat& pcmFormat(const Decoder& decoder);
 bool decoderIsOpen(const Decoder& decoder);
 uint32_t pcmBufferSize(const Decoder& decoder);
 
-// Samples per channel in one frame with this header.
-int samplesPerFrame(const FrameHeader& header);
-
 }  // namespace quillane

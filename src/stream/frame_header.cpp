@@ -133,4 +133,18 @@ double versionNumber(uint8_t version) {
   }
 }
 
+int samplesPerFrame(const FrameHeader& header) {
+  if (header.version == 0) return 0;
+  switch (header.layer) {
+    case 1:
+      return 384;
+    case 2:
+      return 1152;
+    case 3:
+      return isLowSamplingLayer3(header) ? 576 : 1152;
+    default:
+      return 0;
+  }
+}
+
 }  // namespace quillane

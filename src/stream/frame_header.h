@@ -55,4 +55,8 @@ double versionNumber(uint8_t version);
 // True for MPEG-2 and MPEG-2.5 Layer III, whose frames hold half as many samples.
 inline bool isLowSamplingLayer3(const FrameHeader& h) { return h.layer == 3 && h.version >= 2; }
 
+// The samples per channel one frame decodes to: 384 for Layer I, 1152 for Layer II
+// and MPEG-1 Layer III, 576 for Layer III of MPEG-2 and 2.5; 0 for no valid header.
+int samplesPerFrame(const FrameHeader& header);
+
 }  // namespace quillane

@@ -46,7 +46,7 @@ class FrameWalk {
 };
 
 int streamSamplesPerFrame(AudioStream& stream) {
-  return decodedSamplesPerFrame(headerAt(stream, stream.audioStart));
+  return samplesPerFrame(headerAt(stream, stream.audioStart));
 }
 
 // The frame `count` frames on from the one at `frame`; nothing past the audio.
@@ -59,11 +59,6 @@ std::optional<int64_t> frameAfter(AudioStream& stream, int64_t frame, int64_t co
 }
 
 }  // namespace
-
-int decodedSamplesPerFrame(const FrameHeader& header) {
-  if (!header.version) return 0;
-  return header.layer == 3 && header.version != 1 ? 576 : 1152;
-}
 
 int64_t decodedSampleAt(AudioStream& stream, double seconds) {
   const FrameHeader first = headerAt(stream, stream.audioStart);

@@ -8,10 +8,6 @@
 
 namespace quillane {
 
-// Samples per channel that one frame decodes to: 1152 for Layer II and for
-// Layer III of MPEG-1, 576 for Layer III of MPEG-2 and 2.5; 0 for no frame.
-int decodedSamplesPerFrame(const FrameHeader& header);
-
 // Samples a Layer III decoder puts before the first encoded sample (the
 // filterbank's delay); a gapless decoder drops them with the encoder's delay.
 constexpr int kLayer3DecoderDelay = 529;
