@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # The window's start-up beside a minimal Qt Widgets program: from the moment the
 # runner starts each program to the first paint of its view (the graph view with
-# FILE open; the empty QMainWindow's central widget), as each program reports it
+# FILE open; the QMainWindows' central widgets), as each program reports it
 # (bench/first_paint.h). Runs them in turn, RUNS times each, under one Xvfb
 # server when xvfb-run is there (else Qt's offscreen platform), and prints the
 # medians in ms and the peak resident sizes in MB, one line each:
 #   quillane MS MB
-#   empty MS MB
+#   empty MS MB      (an empty QMainWindow)
+#   text MS MB       (the same with a menu bar and a status line)
 #
 #   bench/window_start.sh FILE [RUNS]
 # QUILLANE_BENCH_DIR   where the benchmark programs are (default build/bench/bench)
@@ -34,7 +35,9 @@ first_paint "$dir/empty_window_bench" >/dev/null
 for _ in $(seq "$runs"); do
   first_paint "$dir/window_start_bench" "$file" >>"$work/quillane"
   first_paint "$dir/empty_window_bench" >>"$work/empty"
+  first_paint "$dir/empty_window_bench" --text >>"$work/text"
 done
 rss() { /usr/bin/time -f "%M" -o "$work/rss" "$@" >/dev/null && awk '{ printf "%.1f", $1 / 1024 }' "$work/rss"; }
 echo "quillane $(median <"$work/quillane") $(QUILLANE_START_US=0 rss "$dir/window_start_bench" "$file")"
 echo "empty $(median <"$work/empty") $(QUILLANE_START_US=0 rss "$dir/empty_window_bench")"
+echo "text $(median <"$work/text") $(QUILLANE_START_US=0 rss "$dir/empty_window_bench" --text)"
