@@ -144,6 +144,22 @@ TEST(SampleBoundary, ATimeFindsTheFrameAndSampleThatHoldIt) {
   EXPECT_FALSE(boundaryFrom(s.stream, frames[1].pos, -3 * facts.samplesPerFrame));  // before the audio
 }
 
+// Frames are numbered by walking on from the last one numbered: in any order of
+// asking, every frame gets its own number, and a position inside a frame none.
+TEST(SampleBoundary, FramesAreNumberedAlikeInAnyOrder) {
+  Session s;
+  ASSERT_TRUE(test::openInSession(s, test::dataPath("vbr_xing.mp3")));
+  const std::vector<DemuxedFrame> frames = test::demuxedFrames(test::dataPath("vbr_xing.mp3"));
+  std::vector<size_t> order;
+  for (size_t i = frames.size(); i-- > 0;) order.push_back(i);                  // from the end back
+  for (size_t i = 0; i < frames.size(); i += 7) order.push_back(i);             // then on again
+  for (size_t i = 0; i < frames.size(); i += 13) order.push_back(frames.size() - 1 - i);
+  for (size_t i : order) {
+    EXPECT_EQ(frameNumberAt(s.stream, frames[i].pos), static_cast<int64_t>(i)) << i;
+    EXPECT_FALSE(frameNumberAt(s.stream, frames[i].pos + 1)) << i;
+  }
+}
+
 // A cue sheet's INDEX times (1/75 s) become the boundaries of a sample-accurate split.
 TEST(SampleBoundary, CueSheetTimesSplitAtTheirExactSample) {
   for (const char* name : {"cbr128_info.mp3", "ffmpeg_vbr.mp3"}) {

@@ -29,6 +29,12 @@ struct AudioStream {
   bool hasId3v2 = false;
   int64_t cursor = 0;
   uint16_t resyncCount = 0;
+  // The last frame numbered by walking the frames (frameNumberAt): a later frame
+  // is numbered on from it. offset -1: none yet.
+  struct NumberedFrame {
+    int64_t offset = -1;
+    int64_t number = 0;
+  } lastNumbered;
 
   bool isOpen() const { return sourceFile.isOpen(); }
 };

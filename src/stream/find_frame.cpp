@@ -79,6 +79,7 @@ FrameHeader headerAt(AudioStream& stream, int64_t offset) {
 }
 
 void resetStreamState(AudioStream& stream) {
+  stream.lastNumbered = {};
   stream.fileSize = 0;
   stream.audioStart = 0;
   stream.firstFrameStart = 0;

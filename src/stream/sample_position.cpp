@@ -73,13 +73,19 @@ int64_t decodedSampleAt(AudioStream& stream, double seconds) {
 }
 
 std::optional<int64_t> frameNumberAt(AudioStream& stream, int64_t frame) {
-  FrameWalk walk(stream, stream.audioStart);
-  int64_t number = 0;
+  // Positions come in order (the cues of a command line or a sheet): walking on
+  // from the last one numbered keeps a whole list one walk over the file.
+  AudioStream::NumberedFrame from{stream.audioStart, 0};
+  if (stream.lastNumbered.offset >= stream.audioStart && stream.lastNumbered.offset <= frame)
+    from = stream.lastNumbered;
+  FrameWalk walk(stream, from.offset);
+  int64_t number = from.number;
   while (walk.at() < frame) {
     if (!walk.step()) return std::nullopt;
     ++number;
   }
   if (walk.at() != frame) return std::nullopt;
+  stream.lastNumbered = {frame, number};
   return number;
 }
 
