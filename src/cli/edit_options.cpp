@@ -175,7 +175,7 @@ std::vector<EditSpec> orderedEdits(const CLI::App& command, const EditOptions& o
   return edits;
 }
 
-Problem applyEdits(Session& session, const std::vector<EditSpec>& edits) {
+Problem applyEdits(Session& session, const std::vector<EditSpec>& edits, bool sampleOffsets) {
   for (const EditSpec& edit : edits) {
     clearSelection(session.edits);
     session.edits.selection.type = kRangeCut;
@@ -193,7 +193,7 @@ Problem applyEdits(Session& session, const std::vector<EditSpec>& edits) {
                                  at ? "lies at or past the end of the audio " + audioEndText(stream) : kPositionForms);
         }
         session.edits.selection.beg = session.edits.selection.end = *at;
-        session.edits.selection.sampleOffset = positionSampleOffset(session.stream, edit.text, *at);
+        if (sampleOffsets) session.edits.selection.sampleOffset = positionSampleOffset(session.stream, edit.text, *at);
         if (!addRangeFromSelection(session.edits, session.selectionUndo, false)) return refused(session, edit);
         break;
       }
@@ -209,12 +209,13 @@ Problem applyEdits(Session& session, const std::vector<EditSpec>& edits) {
 Problem openEditedSource(Session& session, Host& host, const std::string& source, const CLI::App& command,
                          const EditOptions& options) {
   if (Problem problem = openSource(session, host, source)) return problem;
-  return applyEdits(session, orderedEdits(command, options));
+  return applyEdits(session, orderedEdits(command, options), options.sampleOffsets);
 }
 
-Problem applySelection(Session& session, const std::string& text) {
+Problem applySelection(Session& session, const std::string& text, bool sampleOffsets) {
   if (text.empty()) return {};
   if (Problem problem = rangeToSelection(session, text, "--selection", text)) return problem;
+  if (!sampleOffsets) return {};
   // Times inside frames are the boundaries of a sample-accurate save.
   std::string a, b;
   splitRange(text, a, b);

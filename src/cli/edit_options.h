@@ -24,6 +24,9 @@ struct EditOptions {
   CLI::Option* gainOption = nullptr;
   CLI::Option* cueOption = nullptr;
   std::string selection;  // --selection A-B, where the command takes one
+  // Times keep the sample they name inside their frame: only a sample-accurate
+  // save uses it, and finding it walks the frames up to each position.
+  bool sampleOffsets = false;
 };
 
 // Adds --cut, --gain and --cue to a subcommand.
@@ -34,7 +37,8 @@ std::vector<EditSpec> orderedEdits(const CLI::App& command, const EditOptions& o
 
 // Adds each edit to the session's range table as the program does. The problem,
 // if any: the table's refusal message, or what is wrong with the text.
-Problem applyEdits(Session& session, const std::vector<EditSpec>& edits);
+// With sampleOffsets, a cue given as a time keeps its sample inside the frame.
+Problem applyEdits(Session& session, const std::vector<EditSpec>& edits, bool sampleOffsets = false);
 
 // Opens SOURCE by its extension and adds the command line's edits to it.
 Problem openEditedSource(Session& session, Host& host, const std::string& source, const CLI::App& command,
@@ -45,7 +49,8 @@ Problem openEditedSource(Session& session, Host& host, const std::string& source
 // since a gain breaks them.
 Problem gainAllowed(const Session& session, const std::string& what);
 
-// Sets the selection from "A-B"; a problem when the text is malformed.
-Problem applySelection(Session& session, const std::string& text);
+// Sets the selection from "A-B"; a problem when the text is malformed. With
+// sampleOffsets, ends given as times keep their samples inside their frames.
+Problem applySelection(Session& session, const std::string& text, bool sampleOffsets = false);
 
 }  // namespace quillane::cli

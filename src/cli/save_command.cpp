@@ -25,8 +25,10 @@ struct SaveOptions {
 int runSave(const SaveOptions& o, const CLI::App& command) {
   Session session;
   CliHost host;
-  if (const Problem problem = openEditedSource(session, host, o.source, command, o.edits)) return failWith(*problem);
-  if (const Problem problem = applySelection(session, o.selection)) return failWith(*problem);
+  EditOptions edits = o.edits;
+  edits.sampleOffsets = o.sampleAccurate;
+  if (const Problem problem = openEditedSource(session, host, o.source, command, edits)) return failWith(*problem);
+  if (const Problem problem = applySelection(session, o.selection, o.sampleAccurate)) return failWith(*problem);
 
   if (o.noXing) session.settings.write_xing = 0;
   // The ID3v2 tag (the bytes before the first frame) is kept unless dropped.

@@ -41,7 +41,9 @@ std::vector<std::string> piecePaths(const Session& session, const std::string& f
 int runSplit(const SplitOptions& o, const CLI::App& command) {
   Session session;
   CliHost host;
-  if (const Problem problem = openEditedSource(session, host, o.source, command, o.edits)) return failWith(*problem);
+  EditOptions edits = o.edits;
+  edits.sampleOffsets = o.sampleAccurate;
+  if (const Problem problem = openEditedSource(session, host, o.source, command, edits)) return failWith(*problem);
   if (session.edits.count == 0) return failWith(o.source + ": no cuts or cues to split at (give --cut or --cue)");
   // The folder as a full path ending in a separator: the split takes it as it is.
   std::error_code ec;
