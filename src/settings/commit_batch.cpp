@@ -11,17 +11,13 @@ size_t CommitBatch::commitAll() {
   size_t ready = 0;
   while (ready < writers_.size() && writers_[ready]->syncTemporary()) ++ready;
   size_t committed = 0;
-  std::set<std::string> folders;
-  while (committed < ready && writers_[committed]->commit(SafeWriter::FolderSync::Later)) {
-    folders.insert(writers_[committed]->writtenPath());
-    ++committed;
-  }
+  while (committed < ready && writers_[committed]->commit(SafeWriter::FolderSync::Later)) ++committed;
   if (committed < writers_.size()) failure_ = writers_[committed]->errorText();
   // One sync per folder makes every rename into it last.
-  std::set<std::string> synced;
-  for (const std::string& path : folders) {
-    const std::string folder = path.substr(0, path.find_last_of('/') + 1);
-    if (synced.insert(folder).second) syncFolderOf(path);
+  std::set<std::string> folders;
+  for (size_t i = 0; i < committed; ++i) {
+    const std::string& path = writers_[i]->writtenPath();
+    if (folders.insert(path.substr(0, path.find_last_of('/') + 1)).second) syncFolderOf(path);
   }
   writers_.clear();  // the ones not committed remove their temporary files
   return committed;
